@@ -1,0 +1,32 @@
+// Conversions between code pages and UTF-16, on ICU. The window, the
+// clipboard and the page helpers all convert through here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+inline constexpr int code_page_ansi = 0;  // the system's ANSI code page: GBK
+inline constexpr int code_page_gbk = 936;
+inline constexpr int code_page_big5 = 950;
+inline constexpr int code_page_utf8 = 65001;
+
+// What an encoder writes for a character the target code page cannot hold.
+enum class unmappable_as { question_mark, zero_byte };
+
+// All of `bytes`, zeros included, decoded to UTF-16. Byte sequences that are
+// not valid in the code page become U+FFFD. nullopt for an unknown code page.
+std::optional<std::u16string> decode_code_page(std::string_view bytes, int code_page);
+
+// All of `units` encoded; unpaired surrogates count as unmappable.
+// nullopt for an unknown code page.
+std::optional<std::string> encode_code_page(std::u16string_view units, int code_page,
+                                            unmappable_as rule = unmappable_as::question_mark);
+
+// UTF-8 straight to GBK in one pass, with the same result as decoding and
+// then encoding with question marks.
+std::string convert_utf8_to_gbk(std::string_view utf8);
+
+}  // namespace common
