@@ -143,8 +143,9 @@ bool object_create(automation_object& variable, std::string_view class_name);
 bool object_set_property(automation_object& object, std::string_view property, std::string_view value);
 double object_call_number(automation_object& object, std::string_view method,
                           const std::vector<std::string>& arguments = {});
+// `succeeded`, when given, tells whether the method ran without an error.
 std::string object_call_text(automation_object& object, std::string_view method,
-                             const std::vector<std::string>& arguments = {});
+                             const std::vector<std::string>& arguments = {}, bool* succeeded = nullptr);
 void object_release(automation_object& variable);
 
 }  // namespace common

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <unistd.h>
+#include <QTableWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "app/main_window.h"
+#include "common/gbk.h"
+#include "common/system_services.h"
+#include "common/window_binding.h"
+
+using common::control;
+using common::gbk;
+
+namespace {
+
+void pump_until(const std::function<bool()>& done, int limit_ms = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < limit_ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+std::string file_bytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class services : public ::testing::Test {
+protected:
+    void SetUp() override {
+        common::clear_stop_for_testing();
+        window = app::load_main_window();
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        pump_until([] { return common::running_threads() == 0; });
+        window.reset();
+        common::clear_stop_for_testing();
+    }
+    std::unique_ptr<app::main_window> window;
+};
+
+}  // namespace
+
+TEST_F(services, list_rows_are_appended_read_and_cleared) {
+    EXPECT_EQ(common::list_insert_row(control::超级列表框1), 0);
+    EXPECT_EQ(common::list_insert_row(control::超级列表框1), 1);
+    EXPECT_EQ(common::list_insert_row(control::超级列表框1, 99, "x"), 2);
+    EXPECT_EQ(common::list_insert_row(control::超级列表框1, 0, "first"), 0);
+    EXPECT_EQ(common::list_row_count(control::超级列表框1), 4);
+    common::list_set_cell(control::超级列表框1, 1, 2, gbk<"视频地址">());
+    EXPECT_EQ(common::list_get_cell(control::超级列表框1, 1, 2), gbk<"视频地址">());
+    EXPECT_EQ(common::list_get_cell(control::超级列表框1, 0), "first");
+    EXPECT_EQ(common::list_get_cell(control::超级列表框1, -1, 0), "");
+    EXPECT_EQ(common::list_get_cell(control::超级列表框1, 4, 0), "");
+    std::string long_text(5000, 'a');
+    common::list_set_cell(control::超级列表框1, 3, 1, long_text);
+    EXPECT_EQ(common::list_get_cell(control::超级列表框1, 3, 1), long_text);
+    common::list_set_cell(control::超级列表框1, 9, 1, "ignored");  // outside the list
+    EXPECT_EQ(common::list_selected_row(control::超级列表框1), -1);
+    common::list_clear(control::超级列表框1);
+    EXPECT_EQ(common::list_row_count(control::超级列表框1), 0);
+}
+
+TEST_F(services, the_hidden_column_holds_its_text) {
+    int row = common::list_insert_row(control::超级列表框2);
+    common::list_set_cell(control::超级列表框2, row, 4, "1001");
+    EXPECT_EQ(common::list_get_cell(control::超级列表框2, row, 4), "1001");
+}
+
+TEST_F(services, status_parts_outside_the_bar_change_nothing) {
+    auto* part1 = window->findChild<QLabel*>("part1");
+    auto* part0 = window->findChild<QLabel*>("part0");
+    common::status_set_text(control::状态条1, 1, gbk<"下载地址复制成功！">());
+    EXPECT_EQ(part1->text(), QString::fromUtf8("下载地址复制成功！"));
+    common::status_set_text(control::状态条1, 5, "x");
+    common::status_set_text(control::状态条1, -1, "x");
+    EXPECT_EQ(part1->text(), QString::fromUtf8("下载地址复制成功！"));
+    EXPECT_EQ(part0->text(), QString::fromUtf8("状态："));
+}
+
+TEST_F(services, message_box_codes_and_hook) {
+    std::string seen_caption;
+    int seen_style = 0;
+    common::set_message_box_hook([&](const std::string&, int style, const std::string& caption) {
+        seen_style = style;
+        seen_caption = caption;
+        return 0;
+    });
+    EXPECT_EQ(common::message_box("m", 16), 0);
+    EXPECT_EQ(seen_caption, gbk<"信息：">());
+    EXPECT_EQ(seen_style, 16);
+    common::set_message_box_hook(nullptr);
+}
+
+TEST_F(services, worker_calls_run_on_the_window_thread_without_losing_rows) {
+    constexpr int workers = 8;
+    constexpr int rows_each = 1000;
+    for (int w = 0; w < workers; ++w) {
+        common::start_thread([w] {
+            for (int r = 0; r < rows_each; ++r) {
+                std::string text = std::to_string(w) + ":" + std::to_string(r);
+                common::window_call([&] {
+                    int row = common::list_insert_row(control::超级列表框1);
+                    common::list_set_cell(control::超级列表框1, row, 1, text);
+                });
+            }
+        });
+    }
+    pump_until([] { return common::running_threads() == 0; }, 60000);
+    ASSERT_EQ(common::running_threads(), 0);
+    ASSERT_EQ(common::list_row_count(control::超级列表框1), workers * rows_each);
+    std::set<std::string> seen;
+    for (int r = 0; r < workers * rows_each; ++r) seen.insert(common::list_get_cell(control::超级列表框1, r, 1));
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(workers * rows_each));
+}
+
+TEST_F(services, closing_the_window_lets_busy_workers_go_at_once) {
+    for (int w = 0; w < 8; ++w) {
+        common::start_thread([] {
+            while (!common::stop_requested()) {
+                common::list_insert_row(control::超级列表框1);
+                common::list_row_count(control::超级列表框1);
+            }
+        });
+    }
+    pump_until([] { return common::list_row_count(control::超级列表框1) > 100; });
+    QElapsedTimer timer;
+    timer.start();
+    window->close();
+    EXPECT_EQ(common::running_threads(), 0);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(common::list_row_count(control::超级列表框1), 0);  // no longer bound
+}
+
+TEST(memory_files, read_line_splits_lines_as_written) {
+    struct line_case {
+        std::string bytes;
+        std::vector<std::string> lines;
+    };
+    std::string lead_across(511, 'a');
+    lead_across += "\xD6\xD0" "b";  // a two-byte character across the 512-byte boundary
+    std::vector<line_case> cases = {
+        {"a\r\nb", {"a", "b"}},
+        {"a\n\nb", {"a", "", "b"}},
+        {"only", {"only"}},
+        {"x\r", {"x"}},
+        {lead_across + "\nnext", {lead_across, "next"}},
+        {"\xB0\x0A" "c\n", {"\xB0\x0A" "c"}},  // a trail byte equal to LF does not end the line
+    };
+    for (const line_case& c : cases) {
+        int file = common::open_memory_file();
+        ASSERT_TRUE(common::write_text(file, c.bytes));
+        ASSERT_TRUE(common::seek_file_start(file));
+        std::vector<std::string> got;
+        while (!common::at_end_of_file(file, false)) got.push_back(common::read_line(file));
+        EXPECT_EQ(got, c.lines) << c.bytes.substr(0, 20);
+        EXPECT_EQ(common::read_line(file), "");
+        common::close_file(file);
+    }
+}
+
+TEST(memory_files, end_bytes_stop_a_line_without_being_consumed) {
+    int file = common::open_memory_file();
+    common::write_text(file, std::string("ab\x1A" "cd", 5));
+    common::seek_file_start(file);
+    EXPECT_EQ(common::read_line(file), "ab");
+    EXPECT_FALSE(common::at_end_of_file(file, false));
+    EXPECT_TRUE(common::at_end_of_file(file, true));
+    EXPECT_EQ(common::read_line(file), "");  // still at the byte 26
+    common::close_file(file);
+    EXPECT_TRUE(common::at_end_of_file(file, false));  // a closed number reads as ended
+}
+
+TEST(files, write_file_replaces_and_fails_cleanly) {
+    auto dir = std::filesystem::temp_directory_path() / ("services_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::string path = common::convert_utf8_to_gbk((dir / "名字.html").string());
+    ASSERT_TRUE(common::write_file(path, {common::to_bytes("old content, longer")}));
+    ASSERT_TRUE(common::write_file(path, {common::to_bytes("new"), {}, common::to_bytes("!")}));
+    EXPECT_EQ(file_bytes(dir / "名字.html"), "new!");
+    EXPECT_FALSE(common::write_file("", {common::to_bytes("x")}));
+    EXPECT_FALSE(common::write_file(common::convert_utf8_to_gbk((dir / "missing" / "a").string()), {}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);  // no temporary left
+    std::filesystem::remove_all(dir);
+    EXPECT_FALSE(common::program_directory().empty());
+    EXPECT_NE(common::program_directory().back(), '/');
+}
+
+TEST(automation, script_control_runs_a_defined_function) {
+    common::automation_object engine;
+    ASSERT_FALSE(common::object_create(engine, "No.Such.Class"));
+    ASSERT_TRUE(common::object_create(engine, "ScriptControl"));
+    ASSERT_TRUE(common::object_set_property(engine, "Language", "JScript"));
+    common::object_call_number(engine, "ExecuteStatement",
+                               {common::gbk<"function xx(){var x='中%u6587\\x41';return unescape(x);}">()});
+    bool ok = false;
+    EXPECT_EQ(common::object_call_text(engine, "Run", {"xx"}, &ok), common::gbk<"中文A">());
+    EXPECT_TRUE(ok);
+    common::object_call_number(engine, "ExecuteStatement", {"function yy(){var x='broken;}"});
+    EXPECT_EQ(common::object_call_text(engine, "Run", {"yy"}, &ok), "");
+    EXPECT_FALSE(ok);
+    common::object_release(engine);
+    EXPECT_EQ(engine.get(), nullptr);
+}

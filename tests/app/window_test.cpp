@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "app/fatal_error.h"
+#include "app/main_window.h"
+#include "common/gbk.h"
+#include "common/system_services.h"
+#include "common/window_binding.h"
+
+using common::control;
+using common::gbk;
+
+namespace {
+
+QString utf(const char* text) { return QString::fromUtf8(text); }
+
+class window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        common::clear_stop_for_testing();
+        main = app::load_main_window();
+        ASSERT_NE(main, nullptr);
+        app::show_main_window(*main);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+        QTest::qWait(20);
+    }
+    void TearDown() override {
+        main.reset();
+        common::clear_stop_for_testing();
+    }
+    template <class W>
+    W* child(const char* name) {
+        return main->findChild<W*>(utf(name));
+    }
+    QTableWidget* addresses() { return child<QTableWidget>("超级列表框1"); }
+    QString status() { return main->findChild<QLabel*>("part1")->text(); }
+    void add_address_row(const char* name, const char* address) {
+        int row = common::list_insert_row(control::超级列表框1);
+        common::list_set_cell(control::超级列表框1, row, 1, gbk_of(name));
+        common::list_set_cell(control::超级列表框1, row, 2, gbk_of(address));
+    }
+    static std::string gbk_of(const char* utf8) { return common::convert_utf8_to_gbk(utf8); }
+    void click_row(QTableWidget* list, int row, Qt::MouseButton button = Qt::LeftButton) {
+        QRect cell = list->visualItemRect(list->item(row, 0));
+        QTest::mouseClick(list->viewport(), button, {}, cell.center());
+    }
+    std::unique_ptr<app::main_window> main;
+};
+
+// Opens a menu with `open`, notes where and which menu appeared, closes it.
+struct popup_seen {
+    QString title;
+    QPoint at;
+};
+popup_seen watch_popup(const std::function<void()>& open) {
+    popup_seen seen;
+    QTimer::singleShot(50, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            seen.title = menu->title();
+            seen.at = menu->pos();
+            menu->close();
+        }
+    });
+    open();
+    QTest::qWait(100);
+    return seen;
+}
+
+}  // namespace
+
+TEST_F(window, controls_stand_where_the_form_puts_them) {
+    EXPECT_EQ(main->windowTitle(), utf("Quorla高清地址获取器[Tarnwick 首发]"));
+    EXPECT_EQ(main->size(), QSize(430, 382));
+    EXPECT_EQ(main->minimumSize(), main->maximumSize());
+    EXPECT_FALSE(main->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(main->windowFlags() & Qt::WindowMinimizeButtonHint);
+    struct placed {
+        const char* name;
+        const char* parent;
+        QRect geometry;
+    };
+    std::vector<placed> table = {
+        {"分组框1", "", {0, 0, 430, 178}},          {"标签2", "分组框1", {8, 13, 56, 20}},
+        {"编辑框1", "分组框1", {66, 13, 102, 20}},  {"标签1", "分组框1", {175, 13, 32, 20}},
+        {"编辑框2", "分组框1", {213, 13, 56, 20}},  {"组合框1", "分组框1", {277, 13, 84, 20}},
+        {"按钮搜索", "分组框1", {368, 13, 56, 20}}, {"超级列表框2", "分组框1", {3, 37, 423, 138}},
+        {"分组框2", "", {0, 178, 430, 184}},        {"超级列表框1", "分组框2", {3, 12, 424, 169}},
+        {"状态条1", "", {0, 362, 430, 20}},
+    };
+    for (const placed& p : table) {
+        auto* widget = child<QWidget>(p.name);
+        ASSERT_NE(widget, nullptr) << p.name;
+        EXPECT_EQ(widget->geometry(), p.geometry) << p.name;
+        QString parent = widget->parentWidget() == main.get() ? QString() : widget->parentWidget()->objectName();
+        EXPECT_EQ(parent, utf(p.parent)) << p.name;
+        EXPECT_TRUE(widget->isVisible()) << p.name;
+    }
+    EXPECT_EQ(child<QLabel>("标签2")->text(), utf("搜索视频："));
+    EXPECT_EQ(child<QLabel>("标签1")->text(), utf("集数："));
+    EXPECT_EQ(child<QPushButton>("按钮搜索")->text(), utf("获取结果"));
+    EXPECT_EQ(child<QGroupBox>("分组框2")->title(), utf("视频地址"));
+    EXPECT_EQ(child<QGroupBox>("分组框1")->title(), QString());
+    auto* modes = child<QComboBox>("组合框1");
+    ASSERT_EQ(modes->count(), 3);
+    EXPECT_EQ(modes->itemText(0), utf("搜索模式"));
+    EXPECT_EQ(modes->itemText(1), utf("I D 模式"));
+    EXPECT_EQ(modes->itemText(2), utf("无集数模式"));
+    EXPECT_EQ(modes->currentIndex(), -1);
+    EXPECT_EQ(common::selected_index(control::组合框1), -1);
+    EXPECT_EQ(main->findChild<QLabel*>("part0")->width(), 50);
+    EXPECT_EQ(main->findChild<QLabel*>("part1")->width(), 420);
+    EXPECT_FALSE(child<QStatusBar>("状态条1")->isSizeGripEnabled());
+}
+
+TEST_F(window, list_views_have_their_columns_and_look) {
+    struct column {
+        const char* header;
+        int width;
+    };
+    auto check = [&](const char* name, std::vector<column> columns) {
+        auto* list = child<QTableWidget>(name);
+        ASSERT_EQ(list->columnCount(), static_cast<int>(columns.size())) << name;
+        for (int c = 0; c < list->columnCount(); ++c) {
+            EXPECT_EQ(list->horizontalHeaderItem(c)->text(), utf(columns[c].header)) << name << c;
+            EXPECT_EQ(list->columnWidth(c), columns[c].width) << name << c;
+        }
+        EXPECT_TRUE(list->showGrid());
+        EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+        EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+        EXPECT_FALSE(list->isSortingEnabled());
+        EXPECT_FALSE(list->verticalHeader()->isVisible());
+        EXPECT_EQ(list->palette().color(QPalette::Base), QColor(192, 220, 192));
+        EXPECT_EQ(list->palette().color(QPalette::Text), QColor(Qt::black));
+        EXPECT_GE(list->height() / list->verticalHeader()->defaultSectionSize(), 6) << "rows too tall";
+    };
+    check("超级列表框1", {{"ID", 35}, {"视频名称", 100}, {"视频地址", 200}, {"视频格式", 80}});
+    check("超级列表框2", {{"ID", 35}, {"搜索结果", 240}, {"总视频数", 65}, {"更新集数", 65}, {"视频ID", 0}});
+    for (const char* edit : {"编辑框1", "编辑框2"}) {
+        EXPECT_EQ(child<QLineEdit>(edit)->palette().color(QPalette::Base), QColor(192, 220, 192));
+        EXPECT_EQ(child<QLineEdit>(edit)->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    }
+}
+
+TEST_F(window, first_focus_is_the_search_box_with_the_hint) {
+    auto* search_box = child<QLineEdit>("编辑框1");
+    EXPECT_TRUE(search_box->hasFocus());
+    EXPECT_EQ(search_box->text(), QString());
+    EXPECT_EQ(status(), utf("输入搜索名字,如毒战,速度与激情等等,或者输入ID"));
+    child<QLineEdit>("编辑框2")->setFocus();
+    QTest::qWait(10);
+    EXPECT_EQ(search_box->text(), utf("输入搜索名字"));
+    EXPECT_EQ(search_box->palette().color(QPalette::Text), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(status(), QString());
+}
+
+TEST_F(window, menus_open_beside_the_pointer_on_empty_list_areas) {
+    auto* list = addresses();
+    QPoint inside(200, 120);
+    QCursor::setPos(list->viewport()->mapToGlobal(inside));
+    popup_seen seen = watch_popup([&] { QTest::mousePress(list->viewport(), Qt::RightButton, {}, inside); });
+    EXPECT_EQ(seen.title, utf("保存地址"));
+    EXPECT_EQ(seen.at, QCursor::pos() + QPoint(3, 3));
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, inside);
+
+    auto* hits = child<QTableWidget>("超级列表框2");
+    QCursor::setPos(hits->viewport()->mapToGlobal(inside));
+    seen = watch_popup([&] { QTest::mouseClick(hits->viewport(), Qt::RightButton, {}, QPoint(200, 60)); });
+    EXPECT_EQ(seen.title, utf("搜索获取"));
+    EXPECT_EQ(seen.at, QCursor::pos() + QPoint(3, 3));
+
+    auto* save_menu = main->findChild<QMenu*>(utf("保存地址"));
+    ASSERT_EQ(save_menu->actions().size(), 1);
+    EXPECT_EQ(save_menu->actions()[0]->text(), utf("保存所有地址"));
+    auto* hit_menu = main->findChild<QMenu*>(utf("搜索获取"));
+    ASSERT_EQ(hit_menu->actions().size(), 1);
+    EXPECT_EQ(hit_menu->actions()[0]->text(), utf("获取地址"));
+}
+
+TEST_F(window, choosing_the_same_mode_twice_raises_the_event_twice) {
+    auto* modes = child<QComboBox>("组合框1");
+    for (int round = 0; round < 2; ++round) {
+        common::status_set_text(control::状态条1, 1, "");
+        modes->setCurrentIndex(1);
+        emit modes->activated(1);
+        EXPECT_EQ(status(), QString()) << "the event goes through the queue";
+        QTest::qWait(10);
+        EXPECT_EQ(status(), utf("启用ID模式，集数框恢复，输入ID与集数!")) << round;
+    }
+    modes->setCurrentIndex(0);  // set by the program: no event
+    QTest::qWait(10);
+    EXPECT_TRUE(child<QLineEdit>("编辑框2")->isVisible());
+}
+
+TEST_F(window, header_clicks_do_nothing) {
+    add_address_row("B", "u2");
+    add_address_row("A", "u1");
+    auto* header = addresses()->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionPosition(1) + 10, 8));
+    EXPECT_EQ(common::list_get_cell(control::超级列表框1, 0, 1), "B");
+    EXPECT_EQ(common::list_selected_row(control::超级列表框1), -1);
+}
+
+TEST_F(window, a_left_click_copies_the_selected_address) {
+    QApplication::clipboard()->setText("before");
+    auto* list = addresses();
+    // An empty list: nothing to copy.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_EQ(status(), utf("当前无内容，无法复制!!"));
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+
+    add_address_row("第1集", "http://h/a.mp4?x=1&tss=no");
+    add_address_row("", "http://h/nameless&tss=no");
+    add_address_row("无地址", "");
+    click_row(list, 0);
+    EXPECT_EQ(QApplication::clipboard()->text(), "http://h/a.mp4?x=1&tss=no");
+    EXPECT_EQ(status(), utf("第1集下载地址复制成功！"));
+    common::status_set_text(control::状态条1, 1, "");
+    click_row(list, 0);  // twice: copied again
+    EXPECT_EQ(status(), utf("第1集下载地址复制成功！"));
+
+    QApplication::clipboard()->setText("kept");
+    click_row(list, 1);  // a row without a name
+    EXPECT_EQ(status(), utf("当前无内容，无法复制!!"));
+    click_row(list, 2);  // a row without an address is not reported as copied
+    EXPECT_EQ(status(), utf("当前无内容，无法复制!!"));
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+
+    click_row(list, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(100, 140));  // below the rows
+    EXPECT_EQ(common::list_selected_row(control::超级列表框1), -1);
+    EXPECT_EQ(status(), utf("当前无内容，无法复制!!"));
+}
+
+TEST(fatal_error, message_names_the_error) {
+    EXPECT_EQ(app::fatal_error_message(gbk<"载入启动窗口失败">()),
+              gbk<"运行时出错!">() + "\n\n" + gbk<"错误信息：">() + gbk<"载入启动窗口失败">() + "\n");
+}
