@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -20,23 +21,27 @@ namespace sample_site {
 // starts with the fault's prefix (empty prefix: every request).
 enum class fault {
     none,
-    refuse,             // the connection is closed before anything is read
-    reset_mid_body,     // part of the body, then a connection reset
+    refuse,             // the connection is closed unanswered (unread, for an empty prefix)
+    reset_mid_body,     // the head and half the body, then a connection reset
     never_answer,       // the request is read and never answered
-    drip,               // the body a few bytes at a time, slowly
-    huge_body,          // a body far larger than any real page
-    invalid_utf8,       // pages with malformed UTF-8 sequences
-    nul_bytes,          // zero bytes inside the body
-    redirect_loop,      // every answer redirects to itself
-    oversized_headers,  // a response header block of many kilobytes
-    hostile_patterns,   // pages made to defeat the page patterns
+    drip,               // the whole answer 16 bytes every 100 ms
+    huge_body,          // 300 MiB of filler, streamed (see set_huge_body_size)
+    invalid_utf8,       // malformed UTF-8 at the start, middle and end of the body
+    nul_bytes,          // a zero byte in the middle of the body and one at its end
+    redirect_loop,      // 302 with Location: the request's own target
+    oversized_headers,  // over 64 KiB of header lines, a Set-Cookie line last
+    hostile_patterns,   // one genuine search record and vid line, then openings
+                        // that make a backtracking matcher give up
 };
+// "Middle" is just past the first line break at or after half the body; the
+// ordinary answer is otherwise kept byte for byte (Content-Length adjusted).
 
 struct logged_request {
     std::string request_line;                                   // "GET /x HTTP/1.1"
     std::vector<std::pair<std::string, std::string>> headers;  // in the order received
     std::string body;
     std::string raw_head;  // request line and header lines as received, up to the empty line
+                           // (the empty line itself included)
 };
 
 class server {
@@ -54,14 +59,23 @@ public:
     std::string host() const;         // "127.0.0.1:port"
     std::string stream_host() const;  // what descriptors name
 
+    // A target that several prefixes fit gets the fault of the longest;
+    // fault::none removes the fault of `target_prefix`. A refuse fault with
+    // an empty prefix closes connections before reading them, so those
+    // requests are not logged (connection_count still counts them).
     void set_fault(fault mode, std::string target_prefix = {});
     void clear_faults();
+    // Length of the huge_body answer (300 MiB unless changed).
+    void set_huge_body_size(std::uint64_t bytes);
 
     // Every request received so far, oldest first.
     std::vector<logged_request> requests() const;
     void clear_log();
+    // Connections accepted so far, refused ones included.
+    std::size_t connection_count() const;
 
-    // The underlying server, for tests that add routes of their own.
+    // The underlying server, for tests that add routes of their own; they
+    // are reached through port() like the site's own.
     httplib::Server& routes();
 
     // The data folder in the source tree.

@@ -1,0 +1,133 @@
+#include "sample_site/faults.h"
+
+#include <algorithm>
+
+namespace sample_site {
+
+void fault_table::set(fault mode, std::string prefix) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(entries_, [&](const auto& entry) { return entry.first == prefix; });
+    if (mode != fault::none) entries_.emplace_back(std::move(prefix), mode);
+}
+
+void fault_table::clear() {
+    std::lock_guard lock(mutex_);
+    entries_.clear();
+}
+
+fault fault_table::find(std::string_view target) const {
+    std::lock_guard lock(mutex_);
+    const std::pair<std::string, fault>* best = nullptr;
+    for (const auto& entry : entries_) {
+        if (target.starts_with(entry.first) && (!best || entry.first.size() > best->first.size()))
+            best = &entry;
+    }
+    return best ? best->second : fault::none;
+}
+
+bool fault_table::refuses_everything() const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [](const auto& entry) { return entry.first.empty() && entry.second == fault::refuse; });
+}
+
+std::optional<http_response> split_response(std::string_view bytes) {
+    const auto end = bytes.find("\r\n\r\n");
+    if (end == std::string_view::npos) return std::nullopt;
+    return http_response{std::string(bytes.substr(0, end + 2)), std::string(bytes.substr(end + 4))};
+}
+
+std::string join_response(const http_response& response) {
+    // Content-Length goes right after the status line, so whatever lines
+    // the head ends with stay at its end.
+    std::string head;
+    std::string_view rest = response.head;
+    bool status_line = true;
+    while (!rest.empty()) {
+        const auto end = rest.find("\r\n");
+        const auto line = rest.substr(0, end == std::string_view::npos ? rest.size() : end + 2);
+        rest.remove_prefix(line.size());
+        const bool length_line = line.size() >= 15 && std::equal(line.begin(), line.begin() + 15,
+                                                                  "content-length:", [](char a, char b) {
+                                                                      return (a | 0x20) == b;
+                                                                  });
+        if (!length_line) head += line;
+        if (status_line) head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+        status_line = false;
+    }
+    return head + "\r\n" + response.body;
+}
+
+std::size_t middle_break(std::string_view body) {
+    const auto middle = body.size() / 2;
+    const auto line_break = body.find('\n', middle);
+    return line_break == std::string_view::npos ? middle : line_break + 1;
+}
+
+std::string insert_invalid_utf8(std::string body) {
+    const auto at = middle_break(body);
+    return std::string(invalid_utf8_block) + body.substr(0, at) + std::string(invalid_utf8_block) +
+           body.substr(at) + std::string(invalid_utf8_block);
+}
+
+std::string insert_nul_bytes(std::string body) {
+    const auto at = middle_break(body);
+    body.insert(at, 1, '\0');
+    body.push_back('\0');
+    return body;
+}
+
+std::string oversized_header_lines() {
+    std::string lines;
+    const std::string padding(1000, 'x');
+    for (int i = 0; i < 66; ++i) lines += "X-Padding-" + std::to_string(i) + ": " + padding + "\r\n";
+    lines += "Set-Cookie: after_padding=1; path=/\r\n";
+    return lines;
+}
+
+namespace {
+
+const char* reason(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 302: return "Found";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 413: return "Payload Too Large";
+    case 431: return "Request Header Fields Too Large";
+    case 500: return "Internal Server Error";
+    case 502: return "Bad Gateway";
+    default: return "Status";
+    }
+}
+
+}  // namespace
+
+std::string make_response(int status, std::string_view content_type, std::string_view body,
+                          std::string_view extra_headers) {
+    std::string response = "HTTP/1.1 " + std::to_string(status) + " " + reason(status) + "\r\n";
+    response += extra_headers;
+    response += "Content-Type: " + std::string(content_type) + "\r\n";
+    response += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    response += "Connection: close\r\n\r\n";
+    response += body;
+    return response;
+}
+
+std::string huge_body_head(std::uint64_t length) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+           std::to_string(length) + "\r\nConnection: close\r\n\r\n";
+}
+
+std::string_view huge_body_filler() {
+    static const std::string filler = [] {
+        const std::string_view line = "<p>a page far larger than any real page, one line of many</p>\n";
+        std::string text;
+        while (text.size() < 64 * 1024) text += line;
+        text.resize(64 * 1024);
+        return text;
+    }();
+    return filler;
+}
+
+}  // namespace sample_site

@@ -1,0 +1,74 @@
+// Which fault applies to a request, and the answers that the byte-level
+// faults are made of.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sample_site/sample_site.h"
+
+namespace sample_site {
+
+// One fault per target prefix; the longest prefix that a target starts with
+// decides. Setting fault::none for a prefix removes that prefix's fault.
+class fault_table {
+public:
+    void set(fault mode, std::string prefix);
+    void clear();
+    fault find(std::string_view target) const;
+    // True when every connection is to be refused, so not even the request
+    // needs reading.
+    bool refuses_everything() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::pair<std::string, fault>> entries_;
+};
+
+// An HTTP response taken apart: `head` is the status line and the header
+// lines, each ending in CRLF, without the empty line.
+struct http_response {
+    std::string head;
+    std::string body;
+};
+
+// Splits at the first CRLF CRLF; nullopt when there is none.
+std::optional<http_response> split_response(std::string_view bytes);
+
+// Joins head and body again, with Content-Length set to the body's length
+// (written right after the status line).
+std::string join_response(const http_response& response);
+
+// Where a body gets the bytes of invalid_utf8 and nul_bytes: at its start,
+// after the first line break at or past its middle (its middle when there
+// is none) and at its end.
+std::string insert_invalid_utf8(std::string body);
+// A zero byte after the first line break at or past the middle, and one at
+// the end: text that stops at the first zero keeps the first half.
+std::string insert_nul_bytes(std::string body);
+std::size_t middle_break(std::string_view body);
+
+// The malformed UTF-8 sequences invalid_utf8 writes.
+inline constexpr std::string_view invalid_utf8_block =
+    "\x80 \xC0\xAF \xED\xA0\x80 \xF8\x88\x80\x80\x80 \xFF\xFE \xE6\xAF";
+
+// Over 64 KiB of padding header lines, then a Set-Cookie line
+// "after_padding=1; path=/" at the very end of the block.
+std::string oversized_header_lines();
+
+// A complete answer of `status` with the given body and extra header lines
+// (each ending in CRLF); always "Connection: close".
+std::string make_response(int status, std::string_view content_type, std::string_view body,
+                          std::string_view extra_headers = {});
+
+// The head of a huge body of `length` bytes, and the filler it is made of.
+std::string huge_body_head(std::uint64_t length);
+std::string_view huge_body_filler();  // 64 KiB of HTML lines
+
+inline constexpr std::uint64_t default_huge_body_size = 300ull * 1024 * 1024;
+
+}  // namespace sample_site

@@ -1,0 +1,69 @@
+// The public port of the sample site. It reads each request's head as the
+// bytes arrive (so the log keeps header order and spelling), logs it, and
+// then either plays the fault that applies to its target or relays the
+// request to the inner httplib server and streams the answer back. One
+// request per connection; every answer ends the connection.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "sample_site/faults.h"
+#include "sample_site/request_log.h"
+#include "sample_site/socket_io.h"
+
+namespace sample_site {
+
+class raw_front {
+public:
+    // Binds 127.0.0.1:port (0: a free port) at once; serves after start().
+    raw_front(int port, const fault_table& faults, request_log& log);
+    ~raw_front();  // stops
+    raw_front(const raw_front&) = delete;
+    raw_front& operator=(const raw_front&) = delete;
+
+    int port() const { return port_; }
+    void start(int inner_port, std::string hostile_page);
+    // Ends every connection in progress and joins every thread.
+    void stop();
+
+    void set_huge_body_size(std::uint64_t bytes) { huge_body_size_ = bytes; }
+    std::size_t connection_count() const { return connections_; }
+
+private:
+    struct worker {
+        std::thread thread;
+        std::atomic<bool> finished{false};
+    };
+
+    void accept_loop();
+    void serve(int client);
+    void relay(int client, const std::string& request);
+    std::string fetch_inner(const std::string& request);
+    void answer_with_fault(int client, fault mode, const std::string& request, const std::string& target);
+    void drip(int client, std::string_view bytes);
+    void reset_mid_body(int client, const std::string& response);
+    void huge_body(int client);
+    void hold(int client);
+
+    const fault_table& faults_;
+    request_log& log_;
+    stop_signal stop_;
+    int listener_;
+    int port_;
+    int inner_port_ = 0;
+    std::string hostile_page_;
+    std::atomic<std::uint64_t> huge_body_size_{default_huge_body_size};
+    std::atomic<std::size_t> connections_{0};
+
+    std::thread acceptor_;
+    std::mutex workers_mutex_;
+    std::list<std::unique_ptr<worker>> workers_;
+};
+
+}  // namespace sample_site

@@ -1,0 +1,187 @@
+// Each fault mode as a client meets it, and a prompt stop while faults run.
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "sample_site/faults.h"
+#include "sample_site/sample_site.h"
+#include "site_client.h"
+
+namespace {
+
+using namespace site_test;
+using sample_site::fault;
+using clock_type = std::chrono::steady_clock;
+
+class Faults : public ::testing::Test {
+protected:
+    std::unique_ptr<sample_site::server> site = std::make_unique<sample_site::server>();
+    int port() const { return site->port(); }
+    std::string normal(std::string_view target) { return get(port(), target).body; }
+};
+
+TEST_F(Faults, RefuseClosesUnansweredAndOnlyWhereItsPrefixFits) {
+    site->set_fault(fault::refuse, "/v_xml/");
+    const auto refused = roundtrip(port(), get_request("/v_xml/5001.xml"));
+    EXPECT_TRUE(refused.bytes.empty());
+    EXPECT_TRUE(refused.closed || refused.reset);
+    EXPECT_EQ(get(port(), "/tv/1001.html").status, 200);
+    EXPECT_EQ(site->requests().size(), 2u);
+
+    site->set_fault(fault::refuse);
+    EXPECT_TRUE(roundtrip(port(), get_request("/tv/1001.html")).bytes.empty());
+    EXPECT_EQ(site->requests().size(), 2u);  // closed before the request was read
+    EXPECT_EQ(site->connection_count(), 3u);
+
+    site->clear_faults();
+    EXPECT_EQ(get(port(), "/v_xml/5001.xml").status, 200);
+}
+
+TEST_F(Faults, TheLongestFittingPrefixDecides) {
+    site->set_fault(fault::redirect_loop, "/ptv/");
+    site->set_fault(fault::hostile_patterns, "/ptv/pplay/1002/");
+    site->set_fault(fault::nul_bytes, "/ptv/pplay/1001/");
+    EXPECT_EQ(get(port(), "/ptv/pplay/1003/1.html").status, 302);
+    EXPECT_NE(get(port(), "/ptv/pplay/1002/1.html").body.find("vid:vid:vid:"), std::string::npos);
+    EXPECT_NE(get(port(), "/ptv/pplay/1001/1.html").body.find('\0'), std::string::npos);
+
+    site->set_fault(fault::none, "/ptv/pplay/1001/");
+    EXPECT_EQ(get(port(), "/ptv/pplay/1001/1.html").status, 302);
+}
+
+TEST_F(Faults, ResetMidBodySendsHalfThenResets) {
+    const auto whole = normal("/ptv/pplay/1001/1.html");
+    site->set_fault(fault::reset_mid_body);
+    const auto answer = roundtrip(port(), get_request("/ptv/pplay/1001/1.html"));
+    EXPECT_TRUE(answer.reset);
+    const auto head_end = answer.bytes.find("\r\n\r\n");
+    ASSERT_NE(head_end, std::string::npos);
+    const auto got = answer.bytes.substr(head_end + 4);
+    EXPECT_NE(answer.bytes.find("Content-Length: " + std::to_string(whole.size())), std::string::npos);
+    EXPECT_GT(got.size(), 0u);
+    EXPECT_LT(got.size(), whole.size());
+    EXPECT_EQ(got, whole.substr(0, got.size()));
+}
+
+TEST_F(Faults, NeverAnswerHoldsTheConnection) {
+    site->set_fault(fault::never_answer, "/s");
+    const auto answer = roundtrip(port(), get_request("/s?wd="), 300ms);
+    EXPECT_TRUE(answer.timed_out);
+    EXPECT_TRUE(answer.bytes.empty());
+    ASSERT_EQ(site->requests().size(), 1u);  // read and logged all the same
+}
+
+TEST_F(Faults, DripSendsAFewBytesAtATime) {
+    site->set_fault(fault::drip);
+    const int fd = connect_to(port());
+    const auto request = get_request("/empty");
+    ::send(fd, request.data(), request.size(), 0);
+    const auto start = clock_type::now();
+    pollfd ready{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&ready, 1, 1000), 1);
+    const auto first = read_answer(fd, 60ms, 1000);  // pieces come 100 ms apart
+    EXPECT_GT(first.bytes.size(), 0u);
+    EXPECT_LE(first.bytes.size(), 32u);
+    const auto rest = read_answer(fd, 2s, 1000);
+    const auto whole = first.bytes + rest.bytes;
+    EXPECT_TRUE(rest.closed);
+    EXPECT_EQ(parse(whole).status, 200);
+    EXPECT_GE(clock_type::now() - start, 100ms * (whole.size() / 16 - 1));
+    ::close(fd);
+}
+
+TEST_F(Faults, HugeBodyIsStreamed) {
+    site->set_fault(fault::huge_body);
+    const int fd = connect_to(port());
+    const auto request = get_request("/ptv/pplay/1001/1.html");
+    ::send(fd, request.data(), request.size(), 0);
+    const auto answer = read_answer(fd, 2s, 4 << 20);
+    EXPECT_EQ(parse(answer.bytes).header("Content-Length"), "314572800");
+    EXPECT_EQ(answer.bytes.size(), 4u << 20);
+    ::close(fd);
+
+    site->set_huge_body_size(1 << 20);
+    const auto small = parse(roundtrip(port(), request).bytes);
+    EXPECT_EQ(small.body.size(), 1u << 20);
+    EXPECT_EQ(small.body.substr(0, 3), "<p>");
+}
+
+TEST_F(Faults, InvalidUtf8AndNulBytesRewriteTheOrdinaryBody) {
+    const auto whole = normal("/ptv/pplay/1001/1.html");
+    const auto at = sample_site::middle_break(whole);
+    const std::string bad(sample_site::invalid_utf8_block);
+
+    site->set_fault(fault::invalid_utf8);
+    const auto broken = get(port(), "/ptv/pplay/1001/1.html");
+    EXPECT_EQ(broken.body, bad + whole.substr(0, at) + bad + whole.substr(at) + bad);
+    EXPECT_EQ(broken.header("Content-Length"), std::to_string(broken.body.size()));
+
+    site->set_fault(fault::nul_bytes);
+    const auto zeros = get(port(), "/ptv/pplay/1001/1.html");
+    EXPECT_EQ(zeros.body, whole.substr(0, at) + '\0' + whole.substr(at) + '\0');
+    EXPECT_EQ(zeros.header("Content-Length"), std::to_string(zeros.body.size()));
+}
+
+TEST_F(Faults, RedirectLoopPointsAtItself) {
+    site->set_fault(fault::redirect_loop);
+    const auto answer = get(port(), "/tv/1001.html?a=1");
+    EXPECT_EQ(answer.status, 302);
+    EXPECT_EQ(answer.header("Location"), "/tv/1001.html?a=1");
+}
+
+TEST_F(Faults, OversizedHeadersEndWithACookie) {
+    const auto whole = normal("/s?wd=");
+    site->set_fault(fault::oversized_headers);
+    const auto answer = get(port(), "/s?wd=");
+    EXPECT_GT(answer.head.size(), 64u * 1024);
+    EXPECT_TRUE(answer.head.ends_with("\r\nSet-Cookie: after_padding=1; path=/\r\n"));
+    EXPECT_EQ(answer.headers("Set-Cookie").size(), 2u);  // the page's own session cookie too
+    EXPECT_EQ(answer.body, whole);
+}
+
+// The first genuine match is found, then the matcher gives up.
+TEST_F(Faults, HostilePagesDefeatBothPatterns) {
+    site->set_fault(fault::hostile_patterns);
+    const auto page = get(port(), "/s?wd=").body;
+    EXPECT_EQ(page, get(port(), "/ptv/pplay/1001/1.html").body);
+    for (const auto* pattern : {&hit_pattern(), &vid_pattern()}) {
+        std::size_t found = 0;
+        auto from = page.begin();
+        boost::smatch m;
+        EXPECT_THROW(
+            while (boost::regex_search(from, page.end(), m, *pattern)) {
+                ++found;
+                from = m[0].second;
+            },
+            std::runtime_error);
+        EXPECT_EQ(found, 1u);
+    }
+}
+
+TEST_F(Faults, StopIsPromptWhileFaultsAreInProgress) {
+    site->set_fault(fault::never_answer, "/s");
+    site->set_fault(fault::drip, "/tv/");
+    site->set_fault(fault::huge_body, "/ptv/");
+    const auto threads_before_clients = thread_count();
+    std::vector<int> clients;
+    for (const auto* target : {"/s?wd=", "/tv/1001.html", "/ptv/pplay/1001/1.html"}) {
+        clients.push_back(connect_to(port()));
+        const auto request = get_request(target);
+        ::send(clients.back(), request.data(), request.size(), 0);
+    }
+    std::this_thread::sleep_for(200ms);  // the huge body has filled the socket buffers by now
+    EXPECT_EQ(thread_count(), threads_before_clients + 3);
+
+    const auto start = clock_type::now();
+    site.reset();
+    EXPECT_LT(clock_type::now() - start, 1s);
+    for (const int fd : clients) ::close(fd);
+}
+
+}  // namespace
