@@ -1,0 +1,37 @@
+#include "app/handlers.h"
+
+#include "common/gbk.h"
+#include "common/system_services.h"
+#include "resolve/play_pages.h"
+
+namespace app {
+
+using common::control;
+using common::gbk;
+
+void popup_address_menu() { common::popup_menu(common::popup::保存地址); }
+
+void popup_hit_menu() { common::popup_menu(common::popup::搜索获取); }
+
+void start_resolve_run() { common::start_thread(resolve::resolve_play_pages); }
+
+void copy_address() {
+    std::string name = common::list_get_cell(control::超级列表框1, common::list_selected_row(control::超级列表框1), 1);
+    if (name.empty()) {
+        common::status_set_text(control::状态条1, 1, gbk<"当前无内容，无法复制!!">());
+        return;
+    }
+    std::string address =
+        common::list_get_cell(control::超级列表框1, common::list_selected_row(control::超级列表框1), 2);
+    // A row whose address is empty has nothing to copy: claiming success
+    // would leave the user pasting an old clipboard.
+    if (address.empty()) {
+        common::status_set_text(control::状态条1, 1, gbk<"当前无内容，无法复制!!">());
+        return;
+    }
+    common::set_clipboard_text(address);
+    name = common::list_get_cell(control::超级列表框1, common::list_selected_row(control::超级列表框1), 1);
+    common::status_set_text(control::状态条1, 1, name + gbk<"下载地址复制成功！">());
+}
+
+}  // namespace app
