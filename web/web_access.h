@@ -3,10 +3,14 @@
 // 网页_访问 sends one request and reads the whole response into memory; the
 // site logic uses it through fetch_page_text, a plain GET. Cookies that a
 // response sets are kept in one store shared by every call and thread and
-// sent with later requests to the same host. Every failure gives an empty
-// body and no message.
+// sent with later requests to the same host. A request that cannot be made
+// gives an empty body, a transfer cut short what it had read; no failure
+// shows a message. Closing the program (common::request_stop) aborts the
+// transfers in progress, which then give an empty body.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,7 +26,9 @@ namespace web {
 // body:           POST data.
 // cookies:        the text after "Cookie: ".
 // conversion:     1 UTF-8 to GBK, 2 Big5 to simplified GBK, else none.
-// response_headers: the status line and header lines of the final response.
+// response_headers: the status line and header lines of the final response,
+//                 each ended by "\r\n", then an empty line; 2048 spaces
+//                 when no response came.
 common::byte_array 网页_访问(std::string& url, int 访问方式 = 0, std::string_view proxy = {},
                             std::string* extra_headers = nullptr, std::string_view body = {},
                             std::string_view cookies = {}, int conversion = 0,
@@ -34,5 +40,17 @@ std::string fetch_page_text(std::string url);
 // A message box for the routine's own error: the button code minus 1 (OK 0).
 // Empty caption means "友情提醒"; style 64 is OK with the information icon.
 int notice_box(std::string_view message = {}, int style = 64, std::string_view caption = {});
+
+// What one transfer may take before it is given up: what was read until
+// then is kept. A body is cut at max_body bytes and reading ends there.
+struct transfer_limits {
+    std::chrono::milliseconds connect{60000};  // to have a connection
+    std::chrono::milliseconds idle{60000};     // without a byte received or sent
+    std::size_t max_body = std::size_t{256} << 20;
+};
+
+transfer_limits current_transfer_limits();
+// For tests: shorter limits, so that a stalled server costs little time.
+void set_transfer_limits_for_testing(const transfer_limits& limits);
 
 }  // namespace web

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "tests/web/site_fixture.h"
+#include "web/cookie_lines.h"
+#include "web/cookie_store.h"
+#include "web/web_access.h"
+
+using namespace web_test;
+using web::cookie_triple;
+
+namespace {
+
+struct parse_case {
+    const char* what;
+    std::string header_text;
+    std::string url;
+    std::vector<cookie_triple> expected;
+};
+
+TEST(CookieLines, WhatEachSetCookieLineHandsTheStore) {
+    const std::string status = "HTTP/1.1 200 OK\r\n";
+    const parse_case cases[] = {
+        {"two lines in order", status + "Set-Cookie: a=1; path=/\r\nSet-Cookie: b=2\r\n\r\n", "http://h/x",
+         {{"http://h", "a", "1; path=/"}, {"http://h", "b", "2"}}},
+        {"small letters", status + "set-cookie: a=1\r\n\r\n", "http://h/", {{"http://h", "a", "1"}}},
+        {"a name ending in the marker", status + "X-Set-Cookie: a=1\r\n\r\n", "http://h/", {{"http://h", ": a", "1"}}},
+        {"the marker inside a value", status + "Foo: bar Set-Cookie: a=1\r\n\r\n", "http://h/",
+         {{"http://h", "-Cookie: a", "1"}}},
+        {"no equals sign", status + "Set-Cookie: novalue; secure\r\n\r\n", "http://h/",
+         {{"http://h", "", "novalue; secure"}}},
+        {"two cookies with a comma stay one", status + "Set-Cookie: a=1, b=2; path=/\r\n\r\n", "http://h/",
+         {{"http://h", "a", "1, b=2; path=/"}}},
+        {"only the first equals sign splits", status + "Set-Cookie: a=x=y\r\n\r\n", "http://h/",
+         {{"http://h", "a", "x=y"}}},
+        {"https address stored under http, host lower-cased, no port", status + "Set-Cookie: s=1\r\n\r\n",
+         "https://Host.Example:444/x", {{"http://host.example", "s", "1"}}},
+        {"marker without its blank", status + "Set-Cookie:a=1\r\n\r\n", "http://h/", {}},
+        {"no cookie at all", status + "Content-Type: text/html\r\n\r\n", "http://h/", {}},
+        {"a byte 26 ends the scan", status + "Set-Cookie: a=1\r\nX-Odd: \x1A\r\nSet-Cookie: b=2\r\n\r\n",
+         "http://h/", {{"http://h", "a", "1"}}},
+        {"lines without CR", "HTTP/1.1 200 OK\nSet-Cookie: a=1\nSet-Cookie: b=2\n\n", "http://h/",
+         {{"http://h", "a", "1"}, {"http://h", "b", "2"}}},
+    };
+    for (const parse_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(web::cookies_set_by(c.header_text, c.url), c.expected);
+    }
+}
+
+std::string cookies_sent_to(const std::string& target) { return web::fetch_page_text(site_url(target)); }
+
+struct store_case {
+    const char* what;
+    cookie_triple cookie;
+    bool accepted;
+    std::string at_root;  // Cookie header sent to /cookies
+    std::string deeper;   // Cookie header sent to /t/dir/cookies
+};
+
+TEST_F(site_test, StoreKeepsWhatItAcceptsForItsHost) {
+    const std::string host = "http://127.0.0.1";
+    const store_case cases[] = {
+        {"plain cookie", {host, "a", "1"}, true, "a=1", "a=1"},
+        {"blanks around name and value", {host, " a ", " 1 "}, true, "a=1", "a=1"},
+        {"a path limits it", {host, "a", "1; path=/t/dir"}, true, "", "a=1"},
+        {"max-age in the future", {host, "a", "1; Max-Age=3600"}, true, "a=1", "a=1"},
+        {"the domain itself", {host, "a", "1; domain=127.0.0.1"}, true, "a=1", "a=1"},
+        {"another host", {"http://localhost", "a", "1"}, true, "", ""},
+        {"another domain is refused", {host, "a", "1; domain=example.com"}, false, "", ""},
+        {"an empty name is refused", {host, "", "novalue"}, false, "", ""},
+        {"a malformed name is refused", {host, ": a", "1"}, false, "", ""},
+        {"control bytes are refused", {host, "a", "x\ty"}, false, "", ""},
+    };
+    for (const store_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        web::clear_cookies_for_testing();
+        EXPECT_EQ(web::store_cookie(c.cookie), c.accepted);
+        EXPECT_EQ(cookies_sent_to("/cookies"), c.at_root);
+        EXPECT_EQ(cookies_sent_to("/t/dir/cookies"), c.deeper);
+    }
+}
+
+TEST_F(site_test, ExpiryInThePastRemovesTheCookie) {
+    for (const char* removal : {"; max-age=0", "; Max-Age=-5", "; expires=Thu, 01 Jan 1970 00:00:00 GMT"}) {
+        SCOPED_TRACE(removal);
+        web::clear_cookies_for_testing();
+        ASSERT_TRUE(web::store_cookie({"http://127.0.0.1", "gone", "1; path=/"}));
+        ASSERT_EQ(cookies_sent_to("/cookies"), "gone=1");
+        EXPECT_TRUE(web::store_cookie({"http://127.0.0.1", "gone", std::string("x") + removal}));
+        EXPECT_EQ(cookies_sent_to("/cookies"), "");
+        EXPECT_TRUE(web::stored_cookies_for_testing().empty());
+    }
+}
+
+int held_named(const std::string& name) {
+    int count = 0;
+    for (const std::string& line : web::stored_cookies_for_testing())
+        count += line.find("\t" + name + "\t") != std::string::npos;
+    return count;
+}
+
+TEST_F(site_test, ACookieSetByAResponseIsHeldOnceAndSentOnward) {
+    // The engine reads the cookie for the path /t/dir; the store puts it
+    // under the host's root: one cookie remains, sent everywhere on the host.
+    EXPECT_EQ(cookies_sent_to("/t/dir/set?d=1"), "set");
+    EXPECT_EQ(held_named("d"), 1);
+    EXPECT_EQ(cookies_sent_to("/t/dir/cookies"), "d=1");
+    EXPECT_EQ(cookies_sent_to("/cookies"), "d=1");
+
+    // A new value replaces the old one.
+    EXPECT_EQ(cookies_sent_to("/t/set?d=2"), "set");
+    EXPECT_EQ(held_named("d"), 1);
+    EXPECT_EQ(cookies_sent_to("/t/dir/cookies"), "d=2");
+
+    // The site's own route sets two cookies with a path.
+    EXPECT_EQ(cookies_sent_to("/cookies/set?p=1&q=2"), "set\n");
+    EXPECT_EQ(held_named("p"), 1);
+    EXPECT_EQ(held_named("q"), 1);
+    const auto log = requests();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(count_of(log.back(), "Cookie"), 1);
+}
+
+TEST_F(site_test, CookiesReachRequestsFromOtherThreads) {
+    EXPECT_EQ(cookies_sent_to("/t/set?tc=7"), "set");
+    std::string seen;
+    std::thread other([&] { seen = cookies_sent_to("/cookies"); });
+    other.join();
+    EXPECT_EQ(seen, "tc=7");
+    const auto log = requests();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(header_of(log[1], "Cookie"), "tc=7");
+    EXPECT_EQ(header_of(log[0], "Cookie"), "<none>");
+}
+
+TEST_F(site_test, CookiesOfRedirectHopsAreKeptToo) {
+    // The site's /r/ route sets "hop=1; path=/" and redirects.
+    EXPECT_EQ(cookies_sent_to("/r/t/final"), "final body");
+    EXPECT_EQ(cookies_sent_to("/cookies"), "hop=1");
+}
+
+}  // namespace

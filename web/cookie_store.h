@@ -1,0 +1,31 @@
+// The program's one cookie store, shared by every call and thread: cookies
+// put here are sent with later requests to their host.
+//
+// The HTTP engine also keeps the cookies it reads in responses; storing a
+// cookie here first drops every cookie of the same name held for the same
+// domain (whatever its path), so each name is held once per domain.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "web/cookie_lines.h"
+
+namespace web {
+
+// Stores data's value under the cookie's name for the host of `address`.
+// Of the attributes in data, path (default "/"), domain (the host itself or
+// a parent domain of it), max-age, expires and secure are kept; an expiry in
+// the past removes the cookie. False when the store refuses the cookie: an
+// empty or malformed name, control bytes in the value, or a domain that is
+// not the host's own.
+bool store_cookie(const cookie_triple& cookie);
+
+// For tests: every cookie held, one line each in the Netscape cookie-file
+// layout (domain, subdomains, path, secure, expiry, name, value; tab
+// separated).
+std::vector<std::string> stored_cookies_for_testing();
+// For tests: forget every cookie.
+void clear_cookies_for_testing();
+
+}  // namespace web

@@ -1,0 +1,349 @@
+#include "web/web_access.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+
+#include "common/gbk.h"
+#include "common/system_services.h"
+#include "common/text_ops.h"
+#include "web/cookie_lines.h"
+#include "web/cookie_store.h"
+#include "web/curl_share.h"
+#include "web/page_text.h"
+#include "web/request_text.h"
+#include "web/response_head.h"
+#include "web/url_split.h"
+
+namespace web {
+namespace {
+
+using clock = std::chrono::steady_clock;
+
+constexpr const char* agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+constexpr long read_chunk = 1024;
+constexpr int max_redirections = 10;
+constexpr int poll_wait_ms = 50;
+
+// When no response came, the header text is this many spaces; a caller
+// tells it from a real block by its missing status line.
+constexpr int unanswered_header_size = 2048;
+
+std::mutex limits_guard;
+transfer_limits limits_in_use;
+
+struct transfer_state {
+    common::byte_array body;
+    std::size_t max_body = 0;
+    response_head head;
+    clock::time_point last_activity = clock::now();
+    curl_off_t sent = 0;
+};
+
+std::size_t on_body(char* data, std::size_t, std::size_t count, void* user) {
+    auto& state = *static_cast<transfer_state*>(user);
+    state.last_activity = clock::now();
+    const std::size_t room = state.max_body - std::min(state.max_body, state.body.size());
+    const std::size_t taken = std::min(room, count);
+    state.body.insert(state.body.end(), data, data + taken);
+    return taken;  // less than count ends the transfer: the body is full
+}
+
+std::size_t on_header(char* data, std::size_t, std::size_t count, void* user) {
+    auto& state = *static_cast<transfer_state*>(user);
+    state.last_activity = clock::now();
+    state.head.add_line(std::string_view(data, count));
+    return count;
+}
+
+int on_progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
+    if (common::stop_requested()) return 1;  // aborts the transfer
+    auto& state = *static_cast<transfer_state*>(user);
+    if (sent != state.sent) {
+        state.sent = sent;
+        state.last_activity = clock::now();
+    }
+    return 0;
+}
+
+// The connection is up: waiting for the answer starts now.
+int on_connected(void* user, char*, char*, int, int) {
+    static_cast<transfer_state*>(user)->last_activity = clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+// A host the request URL can carry as it is: no byte that would end or
+// change the authority.
+bool is_plain_host(std::string_view host) {
+    if (host.empty()) return false;
+    for (unsigned char c : host) {
+        if (c <= 0x20 || c >= 0x7F) return false;
+        if (std::string_view("/?#@[]\\%").find(static_cast<char>(c)) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
+// A header line whose value is blank, which curl would take as "do not
+// send this header", written so that curl sends it with its empty value.
+std::string as_curl_header(std::string line) {
+    const auto colon = line.find(':');
+    if (colon != std::string::npos && line.find_first_not_of(" \t", colon + 1) == std::string::npos) {
+        line.resize(colon);
+        line += ';';
+    }
+    return line;
+}
+
+bool is_named(std::string_view line, std::string_view name) {
+    if (line.size() <= name.size() || (line[name.size()] != ':' && line[name.size()] != ';')) return false;
+    return std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+bool has_header_named(const std::vector<std::string>& lines, std::string_view name) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return is_named(line, name); });
+}
+
+struct slist_deleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using header_list = std::unique_ptr<curl_slist, slist_deleter>;
+
+bool append(header_list& list, const std::string& line) {
+    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+    if (grown == nullptr) return false;
+    list.release();
+    list.reset(grown);
+    return true;
+}
+
+// The lines curl sends after its own request line, Host, User-Agent and
+// jar cookies: the header lines, then the cache bypass. Blank entries stop
+// curl from adding headers of its own that the request does not carry.
+bool build_curl_headers(header_list& list, const std::vector<std::string>& lines, bool post) {
+    for (const std::string& line : lines) {
+        if (!append(list, as_curl_header(line))) return false;
+    }
+    if (!has_header_named(lines, "Cache-Control") && !append(list, "Cache-Control: no-cache")) return false;
+    if (!has_header_named(lines, "Pragma") && !append(list, "Pragma: no-cache")) return false;
+    if (!append(list, "Accept:")) return false;
+    if (post) {
+        for (const char* own : {"Content-Type:", "Content-Length:", "Expect:"}) {
+            if (!append(list, own)) return false;
+        }
+    }
+    return true;
+}
+
+void drop_lines_named(std::vector<std::string>& lines, std::initializer_list<std::string_view> names) {
+    std::erase_if(lines, [&](const std::string& line) {
+        return std::any_of(names.begin(), names.end(), [&](std::string_view name) { return is_named(line, name); });
+    });
+}
+
+struct easy_deleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+struct multi_deleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+
+// Drives one transfer to its end, letting the calling thread handle its
+// window events between rounds (never from inside a curl callback, so a
+// handler that fetches a page of its own does not re-enter curl). False
+// when the program is closing and the transfer was abandoned.
+bool run_transfer(CURL* easy, const transfer_state& state, std::chrono::milliseconds idle) {
+    std::unique_ptr<CURLM, multi_deleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return true;
+    bool finished = false;
+    bool stopped = false;
+    while (!finished) {
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+        int queued = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            if (message->msg == CURLMSG_DONE) finished = true;
+        }
+        if (finished || running == 0) break;
+        if (common::stop_requested()) {
+            stopped = true;
+            break;
+        }
+        if (clock::now() - state.last_activity > idle) break;
+        common::process_events();
+        curl_multi_poll(multi.get(), nullptr, 0, poll_wait_ms, nullptr);
+    }
+    curl_multi_remove_handle(multi.get(), easy);
+    return !stopped;
+}
+
+common::byte_array convert_body(const common::byte_array& body, int conversion) {
+    if (conversion == 1) return common::to_bytes(utf8_to_gbk(common::to_text(body)));
+    if (conversion == 2) return common::to_bytes(big5_to_gbk_simplified(common::to_text(body)));
+    return body;
+}
+
+}  // namespace
+
+transfer_limits current_transfer_limits() {
+    std::lock_guard lock(limits_guard);
+    return limits_in_use;
+}
+
+void set_transfer_limits_for_testing(const transfer_limits& limits) {
+    std::lock_guard lock(limits_guard);
+    limits_in_use = limits;
+}
+
+common::byte_array 网页_访问(std::string& url, int 访问方式, std::string_view proxy, std::string* extra_headers,
+                            std::string_view body, std::string_view cookies, int conversion,
+                            std::string* response_headers) {
+    url = common::trim_spaces(url);
+    // A closing program makes no request and shows no box.
+    if (common::stop_requested()) return {};
+    if (访问方式 != 0 && 访问方式 != 1) {
+        notice_box(common::gbk<"【网页_访问】命令的第二个【访问方式】参数有误,请返回修改">());
+        return {};
+    }
+    bool post = 访问方式 == 1;
+    if (!url.starts_with("http://") && !url.starts_with("https://")) url = "http://" + url;
+
+    const std::string host = url_host(url);
+    const std::string path = url_path(url);
+    const int port = url_port(url);
+
+    ensure_curl_ready();
+    std::unique_ptr<CURL, easy_deleter> easy(curl_easy_init());
+    if (!easy) return {};
+    CURL* h = easy.get();
+
+    const std::string header_text =
+        build_header_text(extra_headers ? *extra_headers : std::string(), url, post, body, cookies);
+    std::vector<std::string> lines = header_lines(header_text);
+    header_list headers;
+    if (!build_curl_headers(headers, lines, post)) return {};
+
+    const transfer_limits limits = current_transfer_limits();
+    transfer_state state;
+    state.max_body = limits.max_body;
+
+    // Port 0 stands for the default port of the HTTP service.
+    std::string target = "http://" + host;
+    if (port != 0) target += ":" + std::to_string(port);
+    target += encode_request_path(path);
+    const bool addressable = is_plain_host(host) && port >= 0 && port <= 65535;
+
+    curl_easy_setopt(h, CURLOPT_URL, target.c_str());
+    curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
+    // The first request is always plain HTTP; a redirection may lead to https.
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(h, CURLOPT_USERAGENT, agent);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    // The proxy serves http requests only. Without one of our own, none
+    // from the environment either.
+    const std::string proxy_text = common::remove_all_spaces(proxy).empty() ? std::string() : std::string(proxy);
+    curl_easy_setopt(h, CURLOPT_PROXY, proxy_text.c_str());
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "");
+    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, read_chunk);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
+    use_shared_cookies(h);
+    if (post) {
+        // Never a null pointer: curl would read the data from stdin then.
+        static const char no_data[] = "";
+        curl_easy_setopt(h, CURLOPT_POST, 1L);
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.empty() ? no_data : body.data());
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    } else {
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    }
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, on_body);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, on_header);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &state);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, on_progress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &state);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, on_connected);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, &state);
+
+    // Redirections are followed here rather than by curl, so that each hop
+    // carries a consistent request: a POST answered by 301, 302 or 303 goes
+    // on as a GET without the lines that described its body, and the
+    // caller's cookie and credential lines go to the first server only.
+    bool completed = true;
+    const std::string first_authority = host + ":" + std::to_string(port == 0 ? 80 : port);
+    for (int hop = 0; addressable; ++hop) {
+        state.body.clear();
+        state.head = response_head();
+        state.last_activity = clock::now();
+        completed = run_transfer(h, state, limits.idle);
+        if (!completed || hop == max_redirections) break;
+
+        long status = 0;
+        char* location = nullptr;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_getinfo(h, CURLINFO_REDIRECT_URL, &location);
+        if (status < 300 || status > 399 || location == nullptr) break;
+        target = location;
+
+        bool changed = false;
+        if (post && (status == 301 || status == 302 || status == 303)) {
+            post = false;
+            drop_lines_named(lines, {"Content-Type", "Content-Length"});
+            curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+            changed = true;
+        }
+        std::unique_ptr<CURLU, void (*)(CURLU*)> next(curl_url(), curl_url_cleanup);
+        char* next_host = nullptr;
+        char* next_port = nullptr;
+        if (next && curl_url_set(next.get(), CURLUPART_URL, target.c_str(), 0) == CURLUE_OK &&
+            curl_url_get(next.get(), CURLUPART_HOST, &next_host, 0) == CURLUE_OK &&
+            curl_url_get(next.get(), CURLUPART_PORT, &next_port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+            const std::string authority = common::to_lower(next_host) + ":" + next_port;
+            if (authority != first_authority &&
+                (has_header_named(lines, "Cookie") || has_header_named(lines, "Authorization"))) {
+                drop_lines_named(lines, {"Cookie", "Authorization"});
+                changed = true;
+            }
+        }
+        curl_free(next_host);
+        curl_free(next_port);
+        if (changed) {
+            header_list rebuilt;
+            if (!build_curl_headers(rebuilt, lines, post)) break;
+            headers = std::move(rebuilt);
+            curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+        }
+        curl_easy_setopt(h, CURLOPT_URL, target.c_str());
+        curl_easy_setopt(h, CURLOPT_PROXY, target.starts_with("https://") ? "" : proxy_text.c_str());
+    }
+    easy.reset();
+
+    const std::string head_text =
+        state.head.received() ? state.head.text() : common::space_text(unanswered_header_size);
+    if (extra_headers) *extra_headers = header_text;
+    if (response_headers) *response_headers = head_text;
+    if (!completed) return {};
+
+    for (const cookie_triple& cookie : cookies_set_by(head_text, url)) store_cookie(cookie);
+    return convert_body(state.body, conversion);
+}
+
+std::string fetch_page_text(std::string url) { return common::to_text(网页_访问(url)); }
+
+int notice_box(std::string_view message, int style, std::string_view caption) {
+    // message_box already counts its buttons from 0.
+    return common::message_box(message, style,
+                               caption.empty() ? common::gbk<"友情提醒">() : std::string(caption));
+}
+
+}  // namespace web
