@@ -1,0 +1,14 @@
+// Turning a descriptor title's escapes back into GBK text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace resolve {
+
+// Evaluates the title as a single-quoted script literal passed to unescape,
+// with "\u" escapes rewritten as "%u". A title the engine cannot evaluate
+// comes back as it was given.
+std::string unescape_title(std::string_view title);
+
+}  // namespace resolve
