@@ -33,12 +33,6 @@ namespace {
 
 bool same_name(std::string_view a, std::string_view b) { return compare_text(a, b, false) == 0; }
 
-std::string gbk_to_utf8(std::string_view gbk_text) {
-    auto units = decode_code_page(gbk_text, code_page_gbk);
-    if (!units) return {};
-    return encode_code_page(*units, code_page_utf8).value_or(std::string());
-}
-
 // Duktape's internal string form to UTF-16: sequences of one to four bytes,
 // where three-byte sequences may carry single surrogates.
 std::u16string engine_string_to_utf16(std::string_view bytes) {
@@ -90,7 +84,7 @@ bool call_method(automation_object::engine& e, std::string_view method, const st
         return false;
     }
     if (same_name(method, "ExecuteStatement") || same_name(method, "Eval")) {
-        std::string source = arguments.empty() ? std::string() : gbk_to_utf8(arguments[0]);
+        std::string source = arguments.empty() ? std::string() : convert_gbk_to_utf8(arguments[0]);
         return duk_peval_lstring(ctx, source.data(), source.size()) == 0;
     }
     if (same_name(method, "Run")) {
@@ -98,7 +92,7 @@ bool call_method(automation_object::engine& e, std::string_view method, const st
             duk_push_undefined(ctx);
             return false;
         }
-        std::string name = gbk_to_utf8(arguments[0]);
+        std::string name = convert_gbk_to_utf8(arguments[0]);
         duk_push_global_object(ctx);
         duk_get_prop_lstring(ctx, -1, name.data(), name.size());
         duk_remove(ctx, -2);
@@ -108,7 +102,7 @@ bool call_method(automation_object::engine& e, std::string_view method, const st
             return false;
         }
         for (std::size_t k = 1; k < arguments.size(); ++k) {
-            std::string arg = gbk_to_utf8(arguments[k]);
+            std::string arg = convert_gbk_to_utf8(arguments[k]);
             duk_push_lstring(ctx, arg.data(), arg.size());
         }
         return duk_pcall(ctx, static_cast<duk_idx_t>(arguments.size() - 1)) == DUK_EXEC_SUCCESS;

@@ -29,4 +29,7 @@ std::optional<std::string> encode_code_page(std::u16string_view units, int code_
 // then encoding with question marks.
 std::string convert_utf8_to_gbk(std::string_view utf8);
 
+// GBK text as UTF-8 (every GBK character has one).
+std::string convert_gbk_to_utf8(std::string_view gbk_text);
+
 }  // namespace common

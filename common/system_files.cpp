@@ -17,12 +17,6 @@
 namespace common {
 namespace {
 
-std::string gbk_to_utf8(std::string_view gbk_text) {
-    auto units = decode_code_page(gbk_text, code_page_gbk);
-    if (!units) return {};
-    return encode_code_page(*units, code_page_utf8).value_or(std::string());
-}
-
 bool write_all(int fd, const byte_array& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -49,7 +43,7 @@ std::string program_directory() {
 // the target in one rename: a failed write leaves the old file as it was.
 bool write_file(std::string_view path, std::initializer_list<byte_array> parts) {
     if (path.empty()) return false;
-    std::filesystem::path target(gbk_to_utf8(path));
+    std::filesystem::path target(convert_gbk_to_utf8(path));
     if (target.filename().empty()) return false;
     std::error_code error;
     if (std::filesystem::is_directory(target, error)) return false;
