@@ -246,7 +246,8 @@ bool main_window::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
-            QWidget::eventFilter(watched, event);
+            // The list handles the release first, so the copy reads the
+            // selection the click leaves.
             addresses->viewport()->removeEventFilter(this);
             QApplication::sendEvent(watched, event);
             addresses->viewport()->installEventFilter(this);
