@@ -78,6 +78,9 @@ void popup_menu(popup menu, std::optional<int> x = std::nullopt, std::optional<i
 // Lets the user-interface thread handle its waiting events; on a worker
 // thread it returns at once.
 void process_events();
+// Shows (true) or ends (false) the busy pointer over the application; calls
+// nest, so each true needs its false. Not a status text.
+void show_busy(bool busy);
 // The button pressed: OK 0, Cancel 1, Abort 2, Retry 3, Ignore 4, Yes 5, No 6.
 // `style` takes the MessageBoxA flags (16: stop icon and OK). The default
 // caption is "信息：".

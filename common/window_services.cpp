@@ -311,6 +311,18 @@ void process_events() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void show_busy(bool busy) {
+    run_on_ui(
+        [busy] {
+            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+            if (busy)
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QGuiApplication::restoreOverrideCursor();
+        },
+        false);
+}
+
 int message_box(std::string_view message, int style, std::optional<std::string> caption) {
     int pressed = 0;
     std::string text(message);
