@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <system_error>
 
@@ -30,9 +31,21 @@ bool write_all(int fd, const byte_array& bytes) {
 
 std::atomic<unsigned> temp_counter{0};
 
+std::mutex directory_lock;
+std::string directory_for_testing;
+
 }  // namespace
 
+void replace_program_directory_for_testing(std::string directory) {
+    std::lock_guard<std::mutex> hold(directory_lock);
+    directory_for_testing = std::move(directory);
+}
+
 std::string program_directory() {
+    {
+        std::lock_guard<std::mutex> hold(directory_lock);
+        if (!directory_for_testing.empty()) return directory_for_testing;
+    }
     std::error_code error;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return ".";

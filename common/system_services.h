@@ -109,6 +109,9 @@ bool stop_requested();
 
 // The directory of the executable, without a trailing separator.
 std::string program_directory();
+// For tests: program_directory() answers `directory` from now on; an empty
+// text returns to the executable's directory.
+void replace_program_directory_for_testing(std::string directory);
 // Creates or truncates the file at `path` and writes the arrays one after
 // another. False when the path is empty or opening or writing fails.
 bool write_file(std::string_view path, std::initializer_list<byte_array> parts);

@@ -1,0 +1,80 @@
+#include "export/link_file.h"
+
+#include <functional>
+
+namespace exporting {
+namespace {
+
+bool is_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// Walks GBK text character by character: a two-byte character is copied as
+// it is, every single byte goes through `single`.
+std::string map_single_bytes(std::string_view text, const std::function<void(char, std::string&)>& single) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        if (is_lead_byte(byte) && i + 1 < text.size()) {
+            out += text[i];
+            out += text[++i];
+            continue;
+        }
+        single(text[i], out);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string link_file_content(const std::vector<link_row>& rows) {
+    std::string content;
+    for (const link_row& row : rows) {
+        content += "\r\n<pre>\r\n<a href=";
+        content += escape_link_address(row.address);
+        content += " target='_blank'>";
+        content += escape_link_name(row.name);
+        content += "</a>\r\n</pre>";
+    }
+    return content;
+}
+
+std::string escape_link_name(std::string_view name) {
+    return map_single_bytes(name, [](char c, std::string& out) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    });
+}
+
+std::string escape_link_address(std::string_view address) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return map_single_bytes(address, [](char c, std::string& out) {
+        auto byte = static_cast<unsigned char>(c);
+        bool ends_value = byte <= 0x20 || byte == 0x7F || c == '"' || c == '\'' || c == '<' || c == '>' || c == '`';
+        if (!ends_value) {
+            out += c;
+            return;
+        }
+        out += '%';
+        out += digits[byte >> 4];
+        out += digits[byte & 0x0F];
+    });
+}
+
+std::string safe_file_name(std::string_view base_name) {
+    return map_single_bytes(base_name, [](char c, std::string& out) {
+        auto byte = static_cast<unsigned char>(c);
+        bool unsafe = byte < 0x20 || byte == 0x7F || c == '/' || c == '\\';
+#ifdef _WIN32
+        unsafe = unsafe || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|';
+#endif
+        out += unsafe ? '_' : c;
+    });
+}
+
+}  // namespace exporting
