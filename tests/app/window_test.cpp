@@ -249,3 +249,87 @@ TEST(fatal_error, message_names_the_error) {
     EXPECT_EQ(app::fatal_error_message(gbk<"载入启动窗口失败">()),
               gbk<"运行时出错!">() + "\n\n" + gbk<"错误信息：">() + gbk<"载入启动窗口失败">() + "\n");
 }
+
+TEST_F(window, the_prompt_is_the_box_text_itself) {
+    auto* search_box = child<QLineEdit>("编辑框1");
+    auto* episodes = child<QLineEdit>("编辑框2");
+    // Typed by the user, the prompt's words count as the prompt.
+    search_box->insert(utf("输入搜索名字"));  // as an input method would type it
+    episodes->setFocus();
+    QTest::qWait(10);
+    EXPECT_EQ(search_box->text(), utf("输入搜索名字"));
+    EXPECT_EQ(search_box->palette().color(QPalette::Text), QColor(Qt::black)) << "a non-empty box keeps its colour";
+    search_box->setFocus();
+    QTest::qWait(10);
+    EXPECT_EQ(search_box->text(), QString());
+    EXPECT_EQ(status(), utf("输入搜索名字,如毒战,速度与激情等等,或者输入ID"));
+
+    // The user's own text, even spaces, survives leaving and entering.
+    QTest::keyClicks(search_box, "  ");
+    common::status_set_text(control::状态条1, 1, "x");
+    episodes->setFocus();
+    QTest::qWait(10);
+    search_box->setFocus();
+    QTest::qWait(10);
+    EXPECT_EQ(search_box->text(), "  ");
+    EXPECT_EQ(status(), "x");
+}
+
+TEST_F(window, the_button_reports_a_box_still_showing_the_prompt) {
+    std::vector<std::string> seen;
+    common::set_message_box_hook([&](const std::string& message, int style, const std::string& caption) {
+        seen.push_back(message + "|" + std::to_string(style) + "|" + caption);
+        return 0;
+    });
+    child<QComboBox>("组合框1")->setCurrentIndex(1);
+    // Clicking the button takes the focus from the empty box first.
+    QTest::mouseClick(child<QPushButton>("按钮搜索"), Qt::LeftButton);
+    QTest::qWait(10);
+    common::set_message_box_hook(nullptr);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], gbk<"出现错误了，请输入搜索内容">() + "|16|" + gbk<"出错了">());
+    EXPECT_EQ(common::running_threads(), 0);
+}
+
+TEST_F(window, each_mode_shows_its_text_and_the_episode_box_only_in_id_mode) {
+    auto* modes = child<QComboBox>("组合框1");
+    auto* episodes = child<QLineEdit>("编辑框2");
+    auto* label = child<QLabel>("标签1");
+    episodes->setText("12");
+    common::set_edit_text(control::编辑框1, "1001");
+    struct mode_case {
+        int index;
+        const char* status;
+        bool episode_box;
+    };
+    std::vector<mode_case> cases = {
+        {1, "启用ID模式，集数框恢复，输入ID与集数!", true},
+        {0, "启用搜索模式，集数框禁用，请输入搜索内容!", false},
+        {2, "启用无集数模式，集数框禁用，", false},
+        {1, "启用ID模式，集数框恢复，输入ID与集数!", true},
+    };
+    for (const mode_case& c : cases) {
+        modes->setCurrentIndex(c.index);
+        emit modes->activated(c.index);
+        QTest::qWait(10);
+        EXPECT_EQ(status(), utf(c.status)) << c.index;
+        EXPECT_EQ(episodes->isVisible(), c.episode_box) << c.index;
+        EXPECT_EQ(label->isVisible(), c.episode_box) << c.index;
+        EXPECT_TRUE(episodes->isEnabled()) << "hidden, never disabled";
+        EXPECT_EQ(episodes->text(), "12") << "kept while hidden";
+        EXPECT_EQ(common::edit_text(control::编辑框1), "1001");
+    }
+}
+
+TEST_F(window, with_no_mode_chosen_the_button_does_nothing) {
+    int boxes = 0;
+    common::set_message_box_hook([&](const std::string&, int, const std::string&) { return ++boxes, 0; });
+    common::set_edit_text(control::编辑框1, "1001");
+    common::status_set_text(control::状态条1, 1, "x");
+    QTest::mouseClick(child<QPushButton>("按钮搜索"), Qt::LeftButton);
+    QTest::qWait(10);
+    common::set_message_box_hook(nullptr);
+    EXPECT_EQ(boxes, 0);
+    EXPECT_EQ(common::running_threads(), 0);
+    EXPECT_EQ(status(), "x");
+}
