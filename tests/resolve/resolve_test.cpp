@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
 #include <QTest>
 
 #include "app/handlers.h"
@@ -43,6 +47,31 @@ protected:
         while (common::running_threads() > 0 && timer.elapsed() < 20000) QTest::qWait(10);
     }
     std::string cell(int row, int column) { return common::list_get_cell(control::超级列表框1, row, column); }
+    int rows() { return common::list_row_count(control::超级列表框1); }
+    void choose_mode(int index) { main->findChild<QComboBox*>(QString::fromUtf8("组合框1"))->setCurrentIndex(index); }
+    void run_id_mode(const std::string& programme, const std::string& count) {
+        common::set_edit_text(control::编辑框1, programme);
+        common::set_edit_text(control::编辑框2, count);
+        choose_mode(1);
+        app::start_resolve_run();
+        wait_for_runs();
+    }
+    void run_video_id(const std::string& vid) {
+        common::set_edit_text(control::编辑框1, vid);
+        choose_mode(2);
+        main->findChild<QPushButton*>(QString::fromUtf8("按钮搜索"))->click();
+        wait_for_runs();
+    }
+    // Puts one search hit in the list and selects it.
+    void select_hit(const std::string& programme, const std::string& count) {
+        common::list_clear(control::超级列表框2);
+        int row = common::list_insert_row(control::超级列表框2);
+        common::list_set_cell(control::超级列表框2, row, 1, "hit");
+        common::list_set_cell(control::超级列表框2, row, 3, count);
+        common::list_set_cell(control::超级列表框2, row, 4, programme);
+        main->findChild<QTableWidget*>(QString::fromUtf8("超级列表框2"))->selectRow(row);
+    }
+    void choose_get_addresses() { main->findChild<QMenu*>(QString::fromUtf8("搜索获取"))->actions()[0]->trigger(); }
     std::unique_ptr<sample_site::server> site;
     std::unique_ptr<app::main_window> main;
 };
@@ -78,6 +107,149 @@ TEST_F(resolve_run, mode_none_changes_nothing) {
     wait_for_runs();
     EXPECT_EQ(common::list_row_count(control::超级列表框1), 1);
     EXPECT_TRUE(site->requests().empty());
+}
+
+TEST_F(resolve_run, every_episode_gets_its_best_quality_or_a_clear_label) {
+    run_id_mode("1001", "10");
+    ASSERT_EQ(rows(), 10);
+    EXPECT_EQ(cell(9, 0), "10");
+    EXPECT_EQ(cell(9, 1), g("毒战 第10集"));
+    EXPECT_EQ(site->requests()[18].request_line, "GET /ptv/pplay/1001/10.html HTTP/1.1");
+    std::vector<std::string> labels = {"1080P", "720P", g("超清"), g("高清"), g("无可用清晰度"), "720P"};
+    for (std::size_t row = 0; row < labels.size(); ++row) EXPECT_EQ(cell(row, 3), labels[row]) << row;
+    EXPECT_EQ(cell(4, 1), g("毒战 第5集"));
+    EXPECT_EQ(cell(4, 2), "") << "no quality: no address";
+    EXPECT_EQ(cell(5, 2).rfind("http://10.0.0.7/stream/v5006/720", 0), 0u) << "1080P in capitals is not 1080p";
+}
+
+TEST_F(resolve_run, every_video_of_a_page_takes_the_page_title) {
+    run_id_mode("1002", "2");
+    ASSERT_EQ(rows(), 4);
+    std::vector<std::string> titles = {g("父子 第1集 上"), g("父子 第1集 上"), g("父子 第2集 上"), g("父子 第2集 上")};
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(cell(row, 0), std::to_string(row + 1));
+        EXPECT_EQ(cell(row, 1), titles[row]);
+        EXPECT_NE(cell(row, 2).find("/v510" + std::to_string(row + 1) + "/"), std::string::npos) << cell(row, 2);
+    }
+}
+
+TEST_F(resolve_run, capital_vid_lines_and_http_markers_are_found) {
+    run_id_mode("1005", "1");
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(cell(0, 1), g("夜航 第1集"));
+    EXPECT_EQ(cell(0, 2).rfind("http://10.0.0.7/stream/v5501/", 0), 0u) << cell(0, 2);
+}
+
+TEST_F(resolve_run, search_mode_reads_the_selected_hit) {
+    select_hit("1002", "1");
+    choose_mode(0);
+    common::set_edit_text(control::编辑框1, "ignored");
+    common::set_edit_text(control::编辑框2, "9");
+    choose_get_addresses();
+    wait_for_runs();
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(site->requests()[0].request_line, "GET /ptv/pplay/1002/1.html HTTP/1.1");
+}
+
+TEST_F(resolve_run, a_count_that_is_no_number_clears_and_fetches_nothing) {
+    for (const char* count : {"", "abc", "0", "-3"}) {
+        common::list_insert_row(control::超级列表框1, -1, "old");
+        run_id_mode("1001", count);
+        EXPECT_EQ(rows(), 0) << count;
+    }
+    EXPECT_TRUE(site->requests().empty());
+}
+
+TEST_F(resolve_run, a_failed_page_adds_no_row_and_the_run_goes_on) {
+    site->set_fault(sample_site::fault::refuse, "/ptv/pplay/1001/2.html");
+    site->set_fault(sample_site::fault::refuse, "/v_xml/5003.xml");
+    run_id_mode("1001", "4");
+    ASSERT_EQ(rows(), 3);
+    EXPECT_EQ(cell(0, 1), g("毒战 第1集"));
+    EXPECT_EQ(cell(1, 1), g("毒战 第3集"));
+    EXPECT_EQ(cell(1, 3), g("无可用清晰度")) << "a missing descriptor offers nothing";
+    EXPECT_EQ(cell(2, 1), g("毒战 第4集"));
+    EXPECT_EQ(cell(2, 0), "3");
+}
+
+TEST_F(resolve_run, a_video_id_gives_one_row_with_its_decoded_title) {
+    run_video_id("5201");
+    ASSERT_EQ(rows(), 1);
+    std::string title = g("长夜 (It's the \"导演剪辑\" cut)");
+    EXPECT_EQ(cell(0, 0), "1");
+    EXPECT_EQ(cell(0, 1), title);
+    EXPECT_EQ(cell(0, 3), "1080P");
+    EXPECT_EQ(common::video_title(), title);
+
+    run_video_id("5004");  // a second run replaces the row
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(cell(0, 3), g("高清"));
+    std::string second = common::video_title();
+    EXPECT_NE(second, title);
+
+    run_video_id("5005");  // nothing to offer: the title stays the last found one
+    ASSERT_EQ(rows(), 1);
+    EXPECT_EQ(cell(0, 2), "");
+    EXPECT_EQ(cell(0, 3), g("无可用清晰度"));
+    EXPECT_EQ(common::video_title(), second);
+}
+
+TEST_F(resolve_run, two_runs_at_once_keep_every_row_whole) {
+    select_hit("1001", "12");
+    choose_mode(0);
+    choose_get_addresses();
+    QTest::qWait(30);
+    choose_get_addresses();
+    wait_for_runs();
+    ASSERT_GE(rows(), 12);
+    ASSERT_LE(rows(), 24);
+    for (int row = 0; row < rows(); ++row) {
+        EXPECT_EQ(cell(row, 0), std::to_string(row + 1));
+        std::string title = cell(row, 1);
+        ASSERT_EQ(title.rfind(g("毒战 第"), 0), 0u) << row;
+        int episode = std::stoi(title.substr(g("毒战 第").size()));
+        std::string vid = std::to_string(5000 + episode);
+        if (vid == "5005") {
+            EXPECT_EQ(cell(row, 2), "");
+            EXPECT_EQ(cell(row, 3), g("无可用清晰度"));
+        } else if (vid == "5007") {  // "1300" only inside the duration: an empty cut
+            EXPECT_EQ(cell(row, 2), "http://10.0.0.7&tss=no");
+            EXPECT_EQ(cell(row, 3), g("超清"));
+        } else {
+            EXPECT_NE(cell(row, 2).find("/v" + vid + "/"), std::string::npos) << row << " " << cell(row, 2);
+        }
+    }
+}
+
+TEST_F(resolve_run, search_mode_end_to_end_from_the_button_and_the_menu) {
+    auto* modes = main->findChild<QComboBox*>(QString::fromUtf8("组合框1"));
+    modes->setCurrentIndex(0);
+    emit modes->activated(0);
+    common::set_edit_text(control::编辑框1, g("毒"));
+    main->findChild<QPushButton*>(QString::fromUtf8("按钮搜索"))->click();
+    ASSERT_EQ(common::list_row_count(control::超级列表框2), 2) << "the search is done when the button returns";
+
+    auto* hits = main->findChild<QTableWidget*>(QString::fromUtf8("超级列表框2"));
+    QPoint first = hits->visualItemRect(hits->item(0, 0)).center();
+    QTest::mouseClick(hits->viewport(), Qt::LeftButton, {}, first);
+    QTimer::singleShot(50, [] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[0]).center());
+    });
+    QTest::mouseClick(hits->viewport(), Qt::RightButton, {}, first);
+    QTest::qWait(100);
+    wait_for_runs();
+    ASSERT_EQ(rows(), 12);
+    EXPECT_EQ(cell(11, 1), g("毒战 第12集"));
+}
+
+TEST_F(resolve_run, id_mode_from_the_button_runs_on_a_worker) {
+    common::set_edit_text(control::编辑框1, "1001");
+    common::set_edit_text(control::编辑框2, "2");
+    choose_mode(1);
+    main->findChild<QPushButton*>(QString::fromUtf8("按钮搜索"))->click();
+    wait_for_runs();
+    EXPECT_EQ(rows(), 2);
 }
 
 TEST(quality_ladder, the_first_probe_found_decides) {
