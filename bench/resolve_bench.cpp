@@ -1,0 +1,179 @@
+// The ID-mode address run of a 100-episode programme through the real window
+// against the same 200 fetches made back to back, with the longest stall of
+// the user-interface thread during the run. Plain figures, one line each.
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "common/program_state.h"
+#include "common/system_services.h"
+#include "common/window_binding.h"
+#include "resolve/play_pages.h"
+#include "sample_site/sample_site.h"
+#include "web/site_hosts.h"
+#include "web/web_access.h"
+
+namespace {
+
+constexpr int episodes = 100;
+constexpr int rounds = 5;
+const std::string programme_id = "9001";
+std::string vid_of(int episode) { return std::to_string(90000 + episode); }
+
+// A programme of `episodes` play pages, one video each, shaped like 1001,
+// and a descriptor per video shaped like 5001.
+void write_data(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder / "programmes");
+    std::filesystem::create_directories(folder / "v_xml");
+    std::ofstream programme(folder / "programmes" / (programme_id + ".txt"), std::ios::binary);
+    programme << "# Generated for the address-run benchmark.\nname: 毒战\ntype: tv\npush flag: 1\n";
+    for (int n = 1; n <= episodes; ++n) programme << "episode: 毒战 第" << n << "集 | " << vid_of(n) << "\n";
+    for (int n = 1; n <= episodes; ++n) {
+        const std::string v = vid_of(n);
+        const std::string s = "http:\\/\\/{STREAM_HOST}\\/stream\\/v" + v;
+        std::ofstream d(folder / "v_xml" / (v + ".xml"), std::ios::binary);
+        d << R"({"code":"A00000","data":{"vid":")" << v << R"(","title":"\u6bd2\u6218 \u7b2c)" << n
+          << R"(\u96c6","duration":"2710","mp4_1080p":[")" << s << "\\/1080.mp4?key=fhdv" << v
+          << R"(&tss=no","http:\/\/{STREAM_HOST}\/backup\/v)" << v << "\\/1080.mp4?key=fhdv" << v
+          << R"(&tss=no"],"mp4_720p":[")" << s << "\\/720.mp4?key=hdv" << v << R"(&tss=no"],"flv_1300":[")" << s
+          << "\\/1300.flv?key=scv" << v << R"(&tss=no"],"flv_1000":[")" << s << "\\/1000.flv?key=hcv" << v
+          << R"(&tss=no"],"flv_350":[")" << s << "\\/350.flv?key=smv" << v << "&tss=no\"]}}";
+    }
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct run_figures {
+    double seconds = 0;
+    int rows = 0;
+    qint64 longest_gap_ms = 0;
+    long ticks = 0;
+    bool finished = false;
+};
+
+// One address run on a worker thread while the UI thread keeps handling
+// events; a 1 ms timer measures how long the UI thread goes unserved.
+run_figures address_run(app::main_window& window) {
+    common::list_clear(common::control::超级列表框1);
+    common::set_edit_text(common::control::编辑框1, programme_id);
+    common::set_edit_text(common::control::编辑框2, std::to_string(episodes));
+    window.findChild<QComboBox*>(QString::fromUtf8("组合框1"))->setCurrentIndex(1);
+
+    run_figures f;
+    QElapsedTimer between;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        f.longest_gap_ms = std::max(f.longest_gap_ms, between.restart());
+        ++f.ticks;
+    });
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    between.start();
+    ticker.start();
+    const auto start = std::chrono::steady_clock::now();
+    if (!common::start_thread(resolve::resolve_play_pages)) return f;
+    // Sleeps until an event comes; the ticker wakes the loop at least every
+    // millisecond, so the worker's end is seen promptly.
+    while (common::running_threads() > 0 && seconds_since(start) < 120)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    f.seconds = seconds_since(start);
+    ticker.stop();
+    f.finished = common::running_threads() == 0;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    f.rows = common::list_row_count(common::control::超级列表框1);
+    return f;
+}
+
+// The same requests in the same order, no parsing and no window.
+double raw_fetches(std::size_t& bytes) {
+    bytes = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int n = 1; n <= episodes; ++n) {
+        bytes += web::fetch_page_text(web::play_page_url(programme_id, n)).size();
+        bytes += web::fetch_page_text(web::descriptor_url(vid_of(n))).size();
+    }
+    return seconds_since(start);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    common::init_program_state();
+    common::clear_stop_for_testing();
+    QApplication application(argc, argv);
+
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("resolve_bench_" + std::to_string(QCoreApplication::applicationPid()));
+    write_data(folder);
+    int code = 0;
+    {
+        sample_site::server site(folder.string(), 0, "10.0.0.7");
+        web::replace_hosts_for_testing({site.host(), site.host(), "10.0.0.7"});
+        std::unique_ptr<app::main_window> window = app::load_main_window();
+        if (!window) {
+            std::printf("the main window could not be made\n");
+            code = 1;
+        } else {
+            app::show_main_window(*window);
+            std::vector<double> runs, raws, ratios, gaps;
+            for (int round = 1; round <= rounds; ++round) {
+                std::size_t bytes = 0;
+                run_figures f;
+                double raw = 0;
+                if (round % 2) {
+                    f = address_run(*window);
+                    raw = raw_fetches(bytes);
+                } else {
+                    raw = raw_fetches(bytes);
+                    f = address_run(*window);
+                }
+                runs.push_back(f.seconds);
+                raws.push_back(raw);
+                ratios.push_back(f.seconds / raw);
+                gaps.push_back(static_cast<double>(f.longest_gap_ms));
+                std::printf("round %d (%s first): run %.3f s, %d rows%s; raw %d fetches %.3f s (%zu bytes); "
+                            "run/raw %.2fx; longest UI stall %lld ms over %ld ticks\n",
+                            round, round % 2 ? "run" : "raw", f.seconds, f.rows, f.finished ? "" : " (NOT FINISHED)",
+                            2 * episodes, raw, bytes, f.seconds / raw, static_cast<long long>(f.longest_gap_ms),
+                            f.ticks);
+                if (f.rows != episodes) std::printf("warning: expected %d rows, got %d\n", episodes, f.rows);
+            }
+            std::printf("row %d: %s %s\n", episodes,
+                        common::list_get_cell(common::control::超级列表框1, episodes - 1, 2).c_str(),
+                        common::list_get_cell(common::control::超级列表框1, episodes - 1, 3).c_str());
+            std::printf("run     best %.3f s  median %.3f s\n", *std::min_element(runs.begin(), runs.end()),
+                        median(runs));
+            std::printf("raw     best %.3f s  median %.3f s\n", *std::min_element(raws.begin(), raws.end()),
+                        median(raws));
+            std::printf("run/raw best %.2fx   median %.2fx (aim: within 1.10x)\n",
+                        *std::min_element(ratios.begin(), ratios.end()), median(ratios));
+            std::printf("UI stall best %.0f ms median %.0f ms (aim: under 30 ms)\n",
+                        *std::min_element(gaps.begin(), gaps.end()), median(gaps));
+            window.reset();
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    common::release_program_state();
+    return code;
+}
