@@ -19,6 +19,7 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -55,6 +56,9 @@ bool on_ui_thread() {
 
 // Carries `work` out on the user-interface thread and waits for it. With
 // `needs_window`, nothing happens unless a window is bound and not closing.
+// True on the user-interface thread while it carries out a worker's call.
+thread_local bool serving_worker = false;
+
 void run_on_ui(const std::function<void()>& work, bool needs_window = true) {
     auto usable = [needs_window] { return !needs_window || (window_bound.load() && !stop_requested()); };
     if (!usable()) return;
@@ -77,7 +81,11 @@ void run_on_ui(const std::function<void()>& work, bool needs_window = true) {
             // The guard is held while `work` runs, so the worker cannot give
             // up on a call that is being carried out.
             std::lock_guard lock(call->guard);
-            if (!call->abandoned && usable()) work();
+            if (!call->abandoned && usable()) {
+                serving_worker = true;
+                work();
+                serving_worker = false;
+            }
             call->done = true;
             call->finished.notify_all();
         },
@@ -178,11 +186,29 @@ void list_clear(control list) {
     });
 }
 
+namespace {
+
+// Rows that workers append arrive one window call at a time. Painting the
+// list, its scroll bar and its frame after each of them costs the
+// user-interface thread more than the downloads do, so while rows come from
+// workers the list is repainted at most once per interval.
+constexpr int worker_paint_interval_ms = 40;
+
+void defer_painting(QTableWidget* table) {
+    if (!table->updatesEnabled()) return;
+    table->setUpdatesEnabled(false);
+    QTimer::singleShot(worker_paint_interval_ms, table, [table] { table->setUpdatesEnabled(true); });
+}
+
+}  // namespace
+
 int list_insert_row(control list, int position, std::string_view main_text) {
     int index = -1;
+    const bool from_worker = serving_worker || !on_ui_thread();
     run_on_ui([&] {
         auto* table = find_control<QTableWidget>(list);
         if (table == nullptr) return;
+        if (from_worker) defer_painting(table);
         int rows = table->rowCount();
         int at = (position < 0 || position > rows) ? rows : position;
         table->insertRow(at);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QTest>
 #include <QLabel>
 #include <unistd.h>
 #include <QTableWidget>
@@ -119,6 +121,40 @@ TEST_F(services, worker_calls_run_on_the_window_thread_without_losing_rows) {
     std::set<std::string> seen;
     for (int r = 0; r < workers * rows_each; ++r) seen.insert(common::list_get_cell(control::超级列表框1, r, 1));
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(workers * rows_each));
+}
+
+TEST_F(services, rows_from_workers_are_painted_in_batches_and_then_shown) {
+    app::show_main_window(*window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    auto* list = window->findChild<QTableWidget*>(QString::fromUtf8("超级列表框1"));
+    int paints = 0;
+    struct paint_counter : QObject {
+        int* count;
+        explicit paint_counter(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Paint) ++*count;
+            return false;
+        }
+    } counter(&paints);
+    list->viewport()->installEventFilter(&counter);
+    common::start_thread([] {
+        for (int r = 0; r < 200; ++r) {
+            common::window_call([&] {
+                int row = common::list_insert_row(control::超级列表框1);
+                common::list_set_cell(control::超级列表框1, row, 1, std::to_string(r));
+            });
+        }
+    });
+    pump_until([] { return common::running_threads() == 0; }, 20000);
+    QTest::qWait(100);
+    EXPECT_TRUE(list->updatesEnabled()) << "the list is shown again once rows stop coming";
+    EXPECT_GT(paints, 0);
+    EXPECT_LT(paints, 50) << "not one paint per row";
+    list->viewport()->removeEventFilter(&counter);
+
+    // Rows added on the user-interface thread are painted as usual.
+    common::list_insert_row(control::超级列表框1);
+    EXPECT_TRUE(list->updatesEnabled());
 }
 
 TEST_F(services, closing_the_window_lets_busy_workers_go_at_once) {
