@@ -15,6 +15,7 @@
 #include "common/program_state.h"
 #include "common/system_services.h"
 #include "common/window_binding.h"
+#include "resolve/play_pages.h"
 #include "resolve/stream_select.h"
 #include "resolve/title_unescape.h"
 #include "sample_site/sample_site.h"
@@ -55,6 +56,12 @@ protected:
         choose_mode(1);
         app::start_resolve_run();
         wait_for_runs();
+    }
+    void run_id_mode_async(const std::string& programme, const std::string& count) {
+        common::set_edit_text(control::编辑框1, programme);
+        common::set_edit_text(control::编辑框2, count);
+        choose_mode(1);
+        app::start_resolve_run();
     }
     void run_video_id(const std::string& vid) {
         common::set_edit_text(control::编辑框1, vid);
@@ -101,12 +108,28 @@ TEST_F(resolve_run, id_mode_lists_every_episode_in_request_order) {
     EXPECT_EQ(targets, expected);
 }
 
-TEST_F(resolve_run, mode_none_changes_nothing) {
+TEST_F(resolve_run, play_pages_do_nothing_outside_the_first_two_modes) {
     common::list_insert_row(control::超级列表框1, -1, "kept");
-    app::start_resolve_run();
-    wait_for_runs();
-    EXPECT_EQ(common::list_row_count(control::超级列表框1), 1);
+    common::set_edit_text(control::编辑框1, "1001");
+    common::set_edit_text(control::编辑框2, "2");
+    for (int mode : {-1, 2}) {
+        choose_mode(mode);
+        common::start_thread(resolve::resolve_play_pages);
+        wait_for_runs();
+        EXPECT_EQ(rows(), 1) << "mode " << mode << ": the list is not even cleared";
+    }
     EXPECT_TRUE(site->requests().empty());
+}
+
+TEST_F(resolve_run, closing_the_window_during_downloads_ends_the_runs) {
+    site->set_fault(sample_site::fault::drip, "/ptv/");
+    run_id_mode_async("1001", "12");
+    run_id_mode_async("1002", "2");
+    QTest::qWait(300);
+    ASSERT_EQ(common::running_threads(), 2) << "both runs are still downloading";
+    main->close();
+    EXPECT_EQ(common::running_threads(), 0) << "the window waited for the runs to stop";
+    EXPECT_TRUE(common::stop_requested());
 }
 
 TEST_F(resolve_run, every_episode_gets_its_best_quality_or_a_clear_label) {
