@@ -121,6 +121,13 @@ double to_number(std::string_view text) {
 
 double to_number(double value) { return value; }
 
+void append_percent_escape(std::string& out, unsigned char byte) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    out += '%';
+    out += digits[byte >> 4];
+    out += digits[byte & 0x0F];
+}
+
 std::string hex_text(int value) {
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint32_t>(value), 16);

@@ -71,6 +71,8 @@ double to_number(std::string_view text);
 double to_number(double value);
 
 std::string hex_text(int value);  // "%X"
+// Appends the byte as "%" and two uppercase hexadecimal digits.
+void append_percent_escape(std::string& out, unsigned char byte);
 std::string space_text(int n);
 byte_array to_bytes(std::string_view text);
 

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "common/text_ops.h"
+
 namespace exporting {
 namespace {
 
@@ -52,7 +54,6 @@ std::string escape_link_name(std::string_view name) {
 }
 
 std::string escape_link_address(std::string_view address) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     return map_single_bytes(address, [](char c, std::string& out) {
         auto byte = static_cast<unsigned char>(c);
         bool ends_value = byte <= 0x20 || byte == 0x7F || c == '"' || c == '\'' || c == '<' || c == '>' || c == '`';
@@ -60,9 +61,7 @@ std::string escape_link_address(std::string_view address) {
             out += c;
             return;
         }
-        out += '%';
-        out += digits[byte >> 4];
-        out += digits[byte & 0x0F];
+        common::append_percent_escape(out, byte);
     });
 }
 

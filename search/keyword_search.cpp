@@ -29,14 +29,11 @@ public:
 }  // namespace
 
 std::string encode_keyword(std::string_view text) {
-    static constexpr char digits[] = "0123456789ABCDEF";
     std::string utf8 = common::convert_gbk_to_utf8(text);
     std::string encoded;
     encoded.reserve(utf8.size() * 3);
     for (unsigned char byte : utf8) {
-        encoded += '%';
-        encoded += digits[byte >> 4];
-        encoded += digits[byte & 0x0F];
+        common::append_percent_escape(encoded, byte);
         common::process_events();
     }
     return encoded;

@@ -50,14 +50,11 @@ std::vector<std::string> header_lines(std::string_view header_text) {
 }
 
 std::string encode_request_path(std::string_view path) {
-    static constexpr char hex[] = "0123456789ABCDEF";
     std::string encoded;
     encoded.reserve(path.size());
     for (unsigned char c : path) {
         if (c <= 0x20 || c >= 0x7F) {
-            encoded += '%';
-            encoded += hex[c >> 4];
-            encoded += hex[c & 0x0F];
+            common::append_percent_escape(encoded, c);
         } else {
             encoded += static_cast<char>(c);
         }
