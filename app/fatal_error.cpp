@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "common/gbk.h"
-#include "common/qt_text.h"
+#include "window/qt_text.h"
 
 namespace app {
 

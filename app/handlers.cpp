@@ -1,7 +1,7 @@
 #include "app/handlers.h"
 
 #include "common/gbk.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "resolve/play_pages.h"
 
 namespace app {

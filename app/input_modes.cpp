@@ -1,7 +1,7 @@
 #include "app/input_modes.h"
 
 #include "common/gbk.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "resolve/play_pages.h"
 #include "resolve/video_id.h"
 #include "search/keyword_search.h"

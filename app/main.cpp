@@ -9,7 +9,7 @@
 #include "app/fatal_error.h"
 #include "app/main_window.h"
 #include "common/gbk.h"
-#include "common/program_state.h"
+#include "services/program_state.h"
 
 namespace {
 

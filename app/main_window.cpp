@@ -18,8 +18,8 @@
 
 #include "app/handlers.h"
 #include "app/input_modes.h"
-#include "common/system_services.h"
-#include "common/window_binding.h"
+#include "services/system_services.h"
+#include "window/window_binding.h"
 #include "export/save_addresses.h"
 
 namespace app {

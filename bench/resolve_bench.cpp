@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "common/program_state.h"
-#include "common/system_services.h"
-#include "common/window_binding.h"
+#include "services/program_state.h"
+#include "services/system_services.h"
+#include "services/testing_hooks.h"
 #include "resolve/play_pages.h"
 #include "sample_site/sample_site.h"
 #include "web/site_hosts.h"

@@ -1,7 +1,7 @@
 #include "resolve/play_pages.h"
 
 #include "common/gbk.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "common/text_ops.h"
 #include "resolve/stream_select.h"
 #include "web/page_text.h"

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "common/gbk.h"
-#include "common/program_state.h"
-#include "common/system_services.h"
+#include "services/program_state.h"
+#include "services/system_services.h"
 #include "common/text_ops.h"
 #include "web/page_text.h"
 #include "web/site_hosts.h"

@@ -1,7 +1,7 @@
 #include "resolve/title_unescape.h"
 
 #include "common/gbk.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "common/text_ops.h"
 
 namespace resolve {

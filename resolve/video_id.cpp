@@ -1,7 +1,7 @@
 #include "resolve/video_id.h"
 
-#include "common/program_state.h"
-#include "common/system_services.h"
+#include "services/program_state.h"
+#include "services/system_services.h"
 #include "resolve/stream_select.h"
 #include "resolve/title_unescape.h"
 #include "web/page_text.h"

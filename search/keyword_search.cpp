@@ -1,7 +1,7 @@
 #include "search/keyword_search.h"
 
 #include "common/code_page.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "common/text_ops.h"
 #include "web/page_text.h"
 #include "web/site_hosts.h"

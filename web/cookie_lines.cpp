@@ -1,6 +1,6 @@
 #include "web/cookie_lines.h"
 
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "common/text_ops.h"
 #include "web/url_split.h"
 

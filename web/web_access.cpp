@@ -9,7 +9,7 @@
 #include <mutex>
 
 #include "common/gbk.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "common/text_ops.h"
 #include "web/cookie_lines.h"
 #include "web/cookie_store.h"

@@ -17,8 +17,8 @@
 #include "app/fatal_error.h"
 #include "app/main_window.h"
 #include "common/gbk.h"
-#include "common/system_services.h"
-#include "common/window_binding.h"
+#include "services/system_services.h"
+#include "services/testing_hooks.h"
 
 using common::control;
 using common::gbk;

@@ -11,8 +11,8 @@
 
 #include "app/main_window.h"
 #include "common/code_page.h"
-#include "common/system_services.h"
-#include "common/window_binding.h"
+#include "services/system_services.h"
+#include "services/testing_hooks.h"
 #include "sample_site/sample_site.h"
 #include "search/keyword_search.h"
 #include "web/site_hosts.h"

@@ -5,8 +5,8 @@
 #include <future>
 #include <thread>
 
-#include "common/system_services.h"
-#include "common/window_binding.h"
+#include "services/system_services.h"
+#include "services/testing_hooks.h"
 #include "tests/web/site_fixture.h"
 #include "web/web_access.h"
 

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -9,8 +7,8 @@
 #include <chrono>
 
 #include "common/gbk.h"
-#include "common/system_services.h"
-#include "common/window_binding.h"
+#include "services/system_services.h"
+#include "services/testing_hooks.h"
 #include "tests/web/site_fixture.h"
 #include "web/request_text.h"
 #include "web/web_access.h"
@@ -127,12 +125,6 @@ TEST_F(web_access, AbsentAndZeroMethodAreGetAndOneIsPost) {
 }
 
 TEST_F(web_access, InvalidMethodShowsItsNoticeAndMakesNoRequest) {
-    // With an application the box hook answers; without one no box shows.
-    static int argc = 1;
-    static char name[] = "web_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    (void)app;
     struct shown {
         std::string message, caption;
         int style;

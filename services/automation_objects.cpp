@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/code_page.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 #include "common/text_ops.h"
 
 namespace common {

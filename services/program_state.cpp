@@ -1,4 +1,4 @@
-#include "common/program_state.h"
+#include "services/program_state.h"
 
 #include <mutex>
 

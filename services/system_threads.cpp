@@ -4,8 +4,8 @@
 #include <system_error>
 #include <thread>
 
-#include "common/system_services.h"
-#include "common/window_binding.h"
+#include "services/system_services.h"
+#include "services/testing_hooks.h"
 
 namespace common {
 namespace {

@@ -13,7 +13,7 @@
 #include <system_error>
 
 #include "common/code_page.h"
-#include "common/system_services.h"
+#include "services/system_services.h"
 
 namespace common {
 namespace {

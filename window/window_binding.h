@@ -1,9 +1,6 @@
 // Ties the window operations to the main window. Included only by the window
-// side (app/ and the services themselves); the site logic never sees it.
+// side (app/ and the window services); the site logic never sees it.
 #pragma once
-
-#include <functional>
-#include <string>
 
 class QWidget;
 
@@ -17,14 +14,5 @@ void bind_main_window(QWidget* window);
 // are waiting return empty values.
 void unbind_main_window();
 QWidget* bound_main_window();
-
-// For tests: answers message boxes instead of showing them. The hook gets
-// the message, the style flags and the caption (GBK) and returns the button
-// code. An empty function restores real boxes.
-using message_box_hook = std::function<int(const std::string& message, int style, const std::string& caption)>;
-void set_message_box_hook(message_box_hook hook);
-
-// For tests: lets stop_requested() go back to false after a close.
-void clear_stop_for_testing();
 
 }  // namespace common

@@ -3,7 +3,7 @@
 #include <map>
 #include <mutex>
 
-#include "common/system_services.h"
+#include "services/system_services.h"
 
 namespace common {
 namespace {
