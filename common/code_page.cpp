@@ -20,6 +20,7 @@ std::string icu_name(int code_page) {
         case code_page_gbk: return "windows-936";  // Microsoft's CP936: the euro sign is 0x80
         case code_page_big5: return "windows-950";
         case code_page_utf8: return "UTF-8";
+        case code_page_cesu8: return "CESU-8";
         case 1200: return "UTF-16LE";
         case 20127: return "US-ASCII";
         case 28591: return "ISO-8859-1";

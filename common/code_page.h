@@ -12,6 +12,9 @@ inline constexpr int code_page_ansi = 0;  // the system's ANSI code page: GBK
 inline constexpr int code_page_gbk = 936;
 inline constexpr int code_page_big5 = 950;
 inline constexpr int code_page_utf8 = 65001;
+// Not a Windows code page: the string form of the script engine, where each
+// half of a surrogate pair is written as a three-byte sequence.
+inline constexpr int code_page_cesu8 = 65008;
 
 // What an encoder writes for a character the target code page cannot hold.
 enum class unmappable_as { question_mark, zero_byte };

@@ -83,13 +83,20 @@ std::string replace_subtext(std::string_view text, std::string_view sub,
 }
 
 std::string replace_range(std::string_view text, int start, int count, std::string_view insertion) {
-    const int length = text_length(text);
-    const int p = std::clamp(start - 1, 0, length);
-    const int removed = count <= 0 ? 0 : std::min(count, length - p);
+    // Wide arithmetic, so that no start or count can overflow the clipping.
+    const long long length = static_cast<long long>(text.size());
+    const auto p = static_cast<std::size_t>(std::clamp(static_cast<long long>(start) - 1, 0LL, length));
+    const auto removed = static_cast<std::size_t>(std::clamp(static_cast<long long>(count), 0LL, length - static_cast<long long>(p)));
     std::string out(text.substr(0, p));
     out.append(insertion);
     out.append(text.substr(p + removed));
     return out;
+}
+
+bool same_ignoring_case(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return walk::ascii_lower(x) == walk::ascii_lower(y);
+           });
 }
 
 int compare_text(std::string_view a, std::string_view b, bool case_sensitive) {

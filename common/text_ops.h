@@ -48,6 +48,10 @@ std::string replace_range(std::string_view text, int start, int count,
 // Negative, 0 or positive; characters compare as units in GBK code order.
 int compare_text(std::string_view a, std::string_view b, bool case_sensitive);
 
+// The same bytes but for the case of ASCII letters: the one case-insensitive
+// comparison for names, header names and markers.
+bool same_ignoring_case(std::string_view a, std::string_view b);
+
 // --- spaces and case (spaces are 0x20 and the full-width space 0xA1 0xA1)
 
 std::string trim_spaces(std::string_view text);

@@ -3,25 +3,24 @@
 #include <functional>
 
 #include "common/text_ops.h"
+#include "common/text_walk.h"
 
 namespace exporting {
 namespace {
 
-bool is_lead_byte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
-
 // Walks GBK text character by character: a two-byte character is copied as
 // it is, every single byte goes through `single`.
-std::string map_single_bytes(std::string_view text, const std::function<void(char, std::string&)>& single) {
+std::string map_single_bytes(std::string_view text, const common::walk::char_rule& rule,
+                             const std::function<void(char, std::string&)>& single) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        if (is_lead_byte(byte) && i + 1 < text.size()) {
-            out += text[i];
-            out += text[++i];
-            continue;
-        }
-        single(text[i], out);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t width = common::walk::char_width(text, i, rule);
+        if (width == 2)
+            out.append(text.substr(i, 2));
+        else
+            single(text[i], out);
+        i += width;
     }
     return out;
 }
@@ -41,7 +40,7 @@ std::string link_file_content(const std::vector<link_row>& rows) {
 }
 
 std::string escape_link_name(std::string_view name) {
-    return map_single_bytes(name, [](char c, std::string& out) {
+    return map_single_bytes(name, common::walk::gbk_pairs, [](char c, std::string& out) {
         switch (c) {
             case '&': out += "&amp;"; break;
             case '<': out += "&lt;"; break;
@@ -54,7 +53,7 @@ std::string escape_link_name(std::string_view name) {
 }
 
 std::string escape_link_address(std::string_view address) {
-    return map_single_bytes(address, [](char c, std::string& out) {
+    return map_single_bytes(address, common::walk::gbk_pairs, [](char c, std::string& out) {
         auto byte = static_cast<unsigned char>(c);
         bool ends_value = byte <= 0x20 || byte == 0x7F || c == '"' || c == '\'' || c == '<' || c == '>' || c == '`';
         if (!ends_value) {
@@ -66,7 +65,7 @@ std::string escape_link_address(std::string_view address) {
 }
 
 std::string safe_file_name(std::string_view base_name) {
-    return map_single_bytes(base_name, [](char c, std::string& out) {
+    return map_single_bytes(base_name, common::walk::gbk_pairs, [](char c, std::string& out) {
         auto byte = static_cast<unsigned char>(c);
         bool unsafe = byte < 0x20 || byte == 0x7F || c == '/' || c == '\\';
 #ifdef _WIN32

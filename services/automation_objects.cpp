@@ -1,8 +1,8 @@
 // The script-engine object ("ScriptControl") on Duktape.
 //
 // Statements go in as GBK and are handed to the engine as UTF-8; results come
-// back from the engine's strings (CESU-8: surrogates encoded one by one) to
-// UTF-16 and then to GBK.
+// back from the engine's strings (CESU-8: surrogates encoded one by one)
+// through ICU's converter to UTF-16 and then to GBK.
 #include <duktape.h>
 
 #include <string>
@@ -31,49 +31,16 @@ void automation_object::reset(std::unique_ptr<engine> replacement) { engine_ = s
 
 namespace {
 
-bool same_name(std::string_view a, std::string_view b) { return compare_text(a, b, false) == 0; }
-
-// Duktape's internal string form to UTF-16: sequences of one to four bytes,
-// where three-byte sequences may carry single surrogates.
-std::u16string engine_string_to_utf16(std::string_view bytes) {
-    std::u16string units;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        auto b0 = static_cast<unsigned char>(bytes[i]);
-        auto trail = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]) & 0x3F; };
-        if (b0 < 0x80) {
-            units.push_back(b0);
-            i += 1;
-        } else if ((b0 & 0xE0) == 0xC0 && i + 1 < bytes.size()) {
-            units.push_back(static_cast<char16_t>(((b0 & 0x1F) << 6) | trail(1)));
-            i += 2;
-        } else if ((b0 & 0xF0) == 0xE0 && i + 2 < bytes.size()) {
-            units.push_back(static_cast<char16_t>(((b0 & 0x0F) << 12) | (trail(1) << 6) | trail(2)));
-            i += 3;
-        } else if ((b0 & 0xF8) == 0xF0 && i + 3 < bytes.size()) {
-            char32_t cp = ((b0 & 0x07) << 18) | (trail(1) << 12) | (trail(2) << 6) | trail(3);
-            cp -= 0x10000;
-            units.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            units.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-            i += 4;
-        } else {
-            units.push_back(u'\uFFFD');
-            i += 1;
-        }
-    }
-    return units;
-}
+bool same_name(std::string_view a, std::string_view b) { return same_ignoring_case(a, b); }
 
 std::string top_as_gbk(duk_context* ctx) {
     duk_size_t length = 0;
     const char* text = duk_safe_to_lstring(ctx, -1, &length);
-    std::u16string units = engine_string_to_utf16(std::string_view(text, length));
-    return encode_code_page(units, code_page_gbk).value_or(std::string());
+    auto units = decode_code_page(std::string_view(text, length), code_page_cesu8);
+    return units ? encode_code_page(*units, code_page_gbk).value_or(std::string()) : std::string();
 }
 
-bool speaks_jscript(const automation_object::engine& e) {
-    return same_name(e.language, "JScript") || same_name(e.language, "JavaScript");
-}
+bool speaks_jscript(const automation_object::engine& e) { return same_name(e.language, "JScript"); }
 
 // Calls `method` and leaves its result on the stack; false when the call
 // failed (an error value is left instead).
@@ -83,7 +50,7 @@ bool call_method(automation_object::engine& e, std::string_view method, const st
         duk_push_undefined(ctx);
         return false;
     }
-    if (same_name(method, "ExecuteStatement") || same_name(method, "Eval")) {
+    if (same_name(method, "ExecuteStatement")) {
         std::string source = arguments.empty() ? std::string() : convert_gbk_to_utf8(arguments[0]);
         return duk_peval_lstring(ctx, source.data(), source.size()) == 0;
     }
@@ -114,9 +81,7 @@ bool call_method(automation_object::engine& e, std::string_view method, const st
 }  // namespace
 
 bool object_create(automation_object& variable, std::string_view class_name) {
-    if (!same_name(class_name, "ScriptControl") && !same_name(class_name, "MSScriptControl.ScriptControl")) {
-        return false;
-    }
+    if (!same_name(class_name, "ScriptControl")) return false;
     auto created = std::make_unique<automation_object::engine>();
     if (created->context == nullptr) return false;
     variable.reset(std::move(created));
@@ -130,7 +95,7 @@ bool object_set_property(automation_object& object, std::string_view property, s
         e->language = value;
         return true;
     }
-    return same_name(property, "AllowUI") || same_name(property, "Timeout") || same_name(property, "UseSafeSubset");
+    return false;
 }
 
 double object_call_number(automation_object& object, std::string_view method, const std::vector<std::string>& arguments) {

@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 
+#include "common/text_walk.h"
 #include "services/system_services.h"
 
 namespace common {
@@ -72,11 +73,7 @@ std::string read_line(int file) {
             line_end = next = i;
             break;
         }
-        if (byte >= 0x80 && i + 1 < b.size() && b[i + 1] != '\0') {
-            i += 2;
-        } else {
-            ++i;
-        }
+        i += walk::char_width(b, i, walk::line_chars);
     }
     std::string line = b.substr(f->position, line_end - f->position);
     if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -1,6 +1,5 @@
 #include "web/cookie_store.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
@@ -21,15 +20,6 @@ std::string_view trim_blanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
-}
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
 }
 
 // An HTTP token: printable ASCII without separators.
@@ -111,9 +101,9 @@ std::optional<cookie_record> read_cookie(const cookie_triple& cookie) {
         const std::string_view key = trim_blanks(attribute.substr(0, equals));
         const std::string_view value =
             equals == std::string_view::npos ? std::string_view{} : trim_blanks(attribute.substr(equals + 1));
-        if (equal_ignoring_case(key, "path")) {
+        if (common::same_ignoring_case(key, "path")) {
             if (!value.empty() && value.front() == '/' && !has_control_bytes(value)) record.path = value;
-        } else if (equal_ignoring_case(key, "domain")) {
+        } else if (common::same_ignoring_case(key, "domain")) {
             std::string domain = common::to_lower(value);
             if (!domain.empty() && domain.front() == '.') domain.erase(0, 1);
             if (domain.empty()) continue;
@@ -123,13 +113,13 @@ std::optional<cookie_record> read_cookie(const cookie_triple& cookie) {
             if (!own && !parent) return std::nullopt;
             record.domain = domain;
             record.subdomains = true;
-        } else if (equal_ignoring_case(key, "max-age")) {
+        } else if (common::same_ignoring_case(key, "max-age")) {
             if (auto seconds = parse_max_age(value)) max_age = seconds;
-        } else if (equal_ignoring_case(key, "expires")) {
+        } else if (common::same_ignoring_case(key, "expires")) {
             const std::string date(value);
             const time_t when = curl_getdate(date.c_str(), nullptr);
             if (when != -1) expires = static_cast<long long>(when);
-        } else if (equal_ignoring_case(key, "secure")) {
+        } else if (common::same_ignoring_case(key, "secure")) {
             record.secure = true;
         }
     }
@@ -201,7 +191,7 @@ bool store_cookie(const cookie_triple& cookie) {
         std::string_view domain = fields[0];
         if (domain.starts_with("#HttpOnly_")) domain.remove_prefix(10);
         if (domain.starts_with(".")) domain.remove_prefix(1);
-        if (!equal_ignoring_case(domain, record->domain)) continue;
+        if (!common::same_ignoring_case(domain, record->domain)) continue;
         fields[4] = "1";
         std::string expired;
         for (std::size_t i = 0; i < fields.size(); ++i) expired += (i ? "\t" : "") + fields[i];

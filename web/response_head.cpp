@@ -1,17 +1,13 @@
 #include "web/response_head.h"
 
-#include <cctype>
+#include "common/text_ops.h"
 
 namespace web {
 namespace {
 
 bool is_status_line(std::string_view line) {
     constexpr std::string_view prefix = "HTTP/";
-    if (line.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(line[i])) != prefix[i]) return false;
-    }
-    return true;
+    return common::same_ignoring_case(line.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace

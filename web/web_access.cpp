@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
@@ -100,9 +99,7 @@ std::string as_curl_header(std::string line) {
 
 bool is_named(std::string_view line, std::string_view name) {
     if (line.size() <= name.size() || (line[name.size()] != ':' && line[name.size()] != ';')) return false;
-    return std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    });
+    return common::same_ignoring_case(line.substr(0, name.size()), name);
 }
 
 bool has_header_named(const std::vector<std::string>& lines, std::string_view name) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <random>
 
 #include "common/text_ops.h"
@@ -181,6 +182,9 @@ TEST(ReplaceRange, ClipsAndInserts) {
     EXPECT_EQ(replace_range(t, 50, 3, "!"), t + "!") << "start beyond the end appends";
     EXPECT_EQ(replace_range(t, 2, -1, "_"), "a_bcdefghij") << "no count only inserts";
     EXPECT_EQ(replace_range("", 1, 3, "x"), "x");
+    EXPECT_EQ(replace_range(t, INT_MIN, 2, "_"), "_cdefghij") << "the lowest start acts as 1";
+    EXPECT_EQ(replace_range(t, INT_MAX, INT_MAX, "!"), t + "!");
+    EXPECT_EQ(replace_range(t, 1, INT_MIN), t);
 }
 
 TEST(CompareText, OrderAndCase) {

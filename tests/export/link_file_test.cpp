@@ -45,6 +45,10 @@ TEST(link_file, page_text_cannot_inject_markup) {
         {"u v\tw\r\n", "u v\tw\r\n", "u%20v%09w%0D%0A"},
         {"x onmouseover=`1`", "x onmouseover=`1`", "x%20onmouseover=%601%60"},
         {"\x7F", "\x7F", "%7F"},
+        // a lead byte does not hide the markup byte after it
+        {"\xED<img src=x onerror=alert(1)\xED>", "\xED&lt;img src=x onerror=alert(1)\xED&gt;",
+         "\xED%3Cimg%20src=x%20onerror=alert(1)\xED%3E"},
+        {"\x81\"\xFE'\x90&", "\x81&quot;\xFE&#39;\x90&amp;", "\x81%22\xFE%27\x90&"},
     };
     for (const escape_case& c : cases) {
         EXPECT_EQ(exporting::escape_link_name(c.in), c.name) << c.in;
@@ -62,6 +66,9 @@ TEST(link_file, base_names_stay_inside_the_directory) {
         {"..", ".."},
         {"a\\b", "a_b"},
         {"\x81\x5C", "\x81\x5C"},  // a trail byte is not a backslash
+        {"\x81/..", "\x81_.."},       // but nothing below 0x40 is a trail byte
+        {"\xFF\\x", "\xFF_x"},       // and 0xFF leads nothing
+        {"\x80\\", "\x80_"},
         {std::string("a\0b\x01\x1F\x7F", 6), "a_b___"},
         {"", ""},
         {"  spaced  ", "  spaced  "},
