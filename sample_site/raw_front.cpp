@@ -1,5 +1,7 @@
 #include "sample_site/raw_front.h"
 
+#include "sample_site/kept_connections.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -81,18 +83,33 @@ void raw_front::accept_loop() {
     }
 }
 
+void raw_front::set_connection_options(const connection_options& options) {
+    std::lock_guard lock(options_mutex_);
+    options_ = options;
+}
+
+connection_options raw_front::current_options() const {
+    std::lock_guard lock(options_mutex_);
+    return options_;
+}
+
 void raw_front::serve(int client) {
     std::string received;
+    for (bool first = true; serve_request(client, received, first); first = false) {
+    }
+}
+
+bool raw_front::serve_request(int client, std::string& received, bool first_on_connection) {
     std::size_t end;
     while ((end = head_end(received)) == std::string::npos) {
         if (received.size() > head_limit) {
             write_all(client, html_response(431, "<h1>431</h1>\n"), idle_ms, stop_);
             close_gracefully(client, 500, stop_);
-            return;
+            return false;
         }
         if (read_some(client, received, idle_ms, stop_) != io_result::ok) {
             ::close(client);
-            return;
+            return false;
         }
     }
 
@@ -106,52 +123,78 @@ void raw_front::serve(int client) {
             log_.add(std::move(entry));
             write_all(client, html_response(413, "<h1>413</h1>\n"), idle_ms, stop_);
             close_gracefully(client, 500, stop_);
-            return;
+            return false;
         }
     }
     while (received.size() < end + body_length) {
         if (read_some(client, received, idle_ms, stop_) != io_result::ok) {
             ::close(client);
-            return;
+            return false;
         }
     }
-    received.resize(end + body_length);  // anything sent after the body is not ours to answer
-    entry.body = received.substr(end);
+    // What follows the body is the next request of a kept connection.
+    std::string request = received.substr(0, end + body_length);
+    received.erase(0, end + body_length);
+    entry.body = request.substr(end);
     const std::string target = request_target(entry.request_line);
+    const connection_options options = current_options();
+    const bool keep = options.end != connection_options::after_answer::close && asks_to_keep(entry);
     log_.add(std::move(entry));
 
+    const int delay = options.answer_delay_ms + (first_on_connection ? options.new_connection_delay_ms : 0);
+    if (delay > 0 && !pause_for(delay, stop_)) {
+        ::close(client);
+        return false;
+    }
     const fault mode = faults_.find(target);
     switch (mode) {
     case fault::refuse:
         ::close(client);
-        return;
+        return false;
     case fault::never_answer:
         hold(client);
-        return;
+        return false;
     case fault::none:
-        relay(client, received);
+        if (relay(client, request, keep) && options.end == connection_options::after_answer::keep) return true;
         break;
     default:
-        answer_with_fault(client, mode, received, target);
-        if (mode == fault::reset_mid_body) return;  // already closed
+        answer_with_fault(client, mode, request, target);
+        if (mode == fault::reset_mid_body) return false;  // already closed
     }
     close_gracefully(client, 500, stop_);
+    return false;
 }
 
-void raw_front::relay(int client, const std::string& request) {
+bool raw_front::relay(int client, const std::string& request, bool keep) {
     const int inner = connect_loopback(inner_port_, stop_);
     if (inner < 0) {
         write_all(client, html_response(502, "<h1>502</h1>\n"), idle_ms, stop_);
-        return;
+        return false;
     }
+    // The inner server ends every answer with the connection; for a kept
+    // one the head is held back until it is whole and made keepable.
+    bool kept = false;
+    bool head_passed = !keep;
+    io_result read = io_result::failed;
     if (write_all(inner, request, idle_ms, stop_) == io_result::ok) {
         std::string chunk;
-        while (read_some(inner, chunk, idle_ms, stop_) == io_result::ok) {
-            if (write_all(client, chunk, idle_ms, stop_) != io_result::ok) break;
+        while ((read = read_some(inner, chunk, idle_ms, stop_)) == io_result::ok) {
+            if (!head_passed) {
+                const auto end = chunk.find("\r\n\r\n");
+                if (end == std::string::npos && chunk.size() <= head_limit) continue;
+                kept = end != std::string::npos && make_answer_keepable(chunk, end + 4);
+                head_passed = true;
+            }
+            if (write_all(client, chunk, idle_ms, stop_) != io_result::ok) {
+                read = io_result::failed;
+                break;
+            }
             chunk.clear();
         }
+        if (!head_passed) write_all(client, chunk, idle_ms, stop_);
     }
     ::close(inner);
+    return kept && read == io_result::closed;
 }
 
 std::string raw_front::fetch_inner(const std::string& request) {

@@ -1,8 +1,8 @@
 // The public port of the sample site. It reads each request's head as the
 // bytes arrive (so the log keeps header order and spelling), logs it, and
 // then either plays the fault that applies to its target or relays the
-// request to the inner httplib server and streams the answer back. One
-// request per connection; every answer ends the connection.
+// request to the inner httplib server and streams the answer back. Whether
+// a connection carries more than one request is set by connection_options.
 #pragma once
 
 #include <atomic>
@@ -33,6 +33,7 @@ public:
     void stop();
 
     void set_huge_body_size(std::uint64_t bytes) { huge_body_size_ = bytes; }
+    void set_connection_options(const connection_options& options);
     std::size_t connection_count() const { return connections_; }
 
 private:
@@ -43,7 +44,12 @@ private:
 
     void accept_loop();
     void serve(int client);
-    void relay(int client, const std::string& request);
+    // Reads and answers one request from `received` and the connection;
+    // true when the connection stays open for the next one.
+    bool serve_request(int client, std::string& received, bool first_on_connection);
+    connection_options current_options() const;
+    // True when the answer was relayed whole and the connection may stay open.
+    bool relay(int client, const std::string& request, bool keep);
     std::string fetch_inner(const std::string& request);
     void answer_with_fault(int client, fault mode, const std::string& request, const std::string& target);
     void drip(int client, std::string_view bytes);
@@ -60,6 +66,8 @@ private:
     std::string hostile_page_;
     std::atomic<std::uint64_t> huge_body_size_{default_huge_body_size};
     std::atomic<std::size_t> connections_{0};
+    mutable std::mutex options_mutex_;
+    connection_options options_;
 
     std::thread acceptor_;
     std::mutex workers_mutex_;

@@ -66,6 +66,10 @@ std::string server::stream_host() const { return impl_->stream_host; }
 
 void server::set_fault(fault mode, std::string target_prefix) { impl_->faults.set(mode, std::move(target_prefix)); }
 
+void server::set_connection_options(const connection_options& options) {
+    impl_->front->set_connection_options(options);
+}
+
 void server::clear_faults() { impl_->faults.clear(); }
 
 void server::set_huge_body_size(std::uint64_t bytes) { impl_->front->set_huge_body_size(bytes); }

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "sample_site/connection_options.h"
+
 namespace httplib {
 class Server;
 }
@@ -67,6 +69,9 @@ public:
     void clear_faults();
     // Length of the huge_body answer (300 MiB unless changed).
     void set_huge_body_size(std::uint64_t bytes);
+    // Kept connections and link delays; connections already open follow the
+    // new options from their next request on.
+    void set_connection_options(const connection_options& options);
 
     // Every request received so far, oldest first.
     std::vector<logged_request> requests() const;

@@ -1,4 +1,4 @@
-// quorla-sample-site [port] [data folder] [stream host]
+// quorla-sample-site [options] [port] [data folder] [stream host]
 // Serves the sample site on 127.0.0.1 until SIGINT or SIGTERM.
 #include <signal.h>
 
@@ -6,30 +6,79 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "sample_site/sample_site.h"
 
+namespace {
+
+void usage() {
+    std::cerr << "usage: quorla-sample-site [options] [port] [data folder] [stream host]\n"
+                 "  port         default 8642 (0: any free port)\n"
+                 "  data folder  default " << sample_site::server::default_data_folder() << "\n"
+                 "  stream host  host:port that descriptors name, default the site itself\n"
+                 "options:\n"
+                 "  --close-each               end the connection after every answer (default: keep it)\n"
+                 "  --connection-delay=MS      wait MS before the first answer on each new connection\n"
+                 "  --answer-delay=MS          wait MS before every answer\n";
+}
+
+// A whole decimal number from 0 to `most`.
+std::optional<long> whole_number(std::string_view text, long most) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    const long value = std::stol(std::string(text));
+    if (value > most) return std::nullopt;
+    return value;
+}
+
+// Reads the leading options into `options`; the index of the first other
+// argument, or -1 after a bad option.
+int read_options(int argc, char** argv, sample_site::connection_options& options) {
+    int i = 1;
+    for (; i < argc && std::string_view(argv[i]).starts_with("--"); ++i) {
+        const std::string_view arg = argv[i];
+        std::optional<long> ms;
+        if (arg == "--close-each") {
+            options.end = sample_site::connection_options::after_answer::close;
+        } else if (arg.starts_with("--connection-delay=") &&
+                   (ms = whole_number(arg.substr(arg.find('=') + 1), 600000))) {
+            options.new_connection_delay_ms = static_cast<int>(*ms);
+        } else if (arg.starts_with("--answer-delay=") && (ms = whole_number(arg.substr(arg.find('=') + 1), 600000))) {
+            options.answer_delay_ms = static_cast<int>(*ms);
+        } else {
+            return -1;
+        }
+    }
+    return i;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc > 4 || (argc > 1 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help"))) {
-        std::cerr << "usage: quorla-sample-site [port] [data folder] [stream host]\n"
-                     "  port         default 8642 (0: any free port)\n"
-                     "  data folder  default " << sample_site::server::default_data_folder() << "\n"
-                     "  stream host  host:port that descriptors name, default the site itself\n";
+    // Like a real site, the program keeps connections unless told otherwise.
+    sample_site::connection_options options;
+    options.end = sample_site::connection_options::after_answer::keep;
+    const int first = read_options(argc, argv, options);
+    if (first < 0 || argc - first > 3 || (argc > 1 && std::string_view(argv[1]) == "-h")) {
+        usage();
         return 2;
     }
+    char** args = argv + first;
+    const int count = argc - first;
     int port = 8642;
-    if (argc > 1) {
-        char* end = nullptr;
-        const long value = std::strtol(argv[1], &end, 10);
-        if (*argv[1] == '\0' || *end != '\0' || value < 0 || value > 65535) {
-            std::cerr << "quorla-sample-site: not a port: " << argv[1] << "\n";
+    if (count > 0) {
+        const auto value = whole_number(args[0], 65535);
+        if (!value) {
+            std::cerr << "quorla-sample-site: not a port: " << args[0] << "\n";
             return 2;
         }
-        port = static_cast<int>(value);
+        port = static_cast<int>(*value);
     }
-    const std::string folder = argc > 2 ? argv[2] : sample_site::server::default_data_folder();
-    const std::string stream_host = argc > 3 ? argv[3] : "";
+    const std::string folder = count > 1 ? args[1] : sample_site::server::default_data_folder();
+    const std::string stream_host = count > 2 ? args[2] : "";
 
     // Every thread the server starts inherits this mask, so the signals
     // reach only sigwait below.
@@ -42,6 +91,7 @@ int main(int argc, char** argv) {
 
     try {
         sample_site::server site(folder, port, stream_host);
+        site.set_connection_options(options);
         std::cout << "sample site listening on http://" << site.host() << std::endl;
         int received = 0;
         sigwait(&signals, &received);
