@@ -26,6 +26,7 @@ CURLSH* the_share() {
         curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, unlock_share);
         curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
         curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
         return s;
     }();
     return share;
@@ -42,6 +43,11 @@ void use_shared_cookies(CURL* handle) {
     curl_easy_setopt(handle, CURLOPT_SHARE, the_share());
     // An empty file name reads nothing but switches the engine on.
     curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+}
+
+std::unique_lock<std::mutex> lock_connection_pool() {
+    static std::mutex pool_guard;
+    return std::unique_lock(pool_guard);
 }
 
 }  // namespace web

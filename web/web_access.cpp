@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <type_traits>
 
 #include "common/gbk.h"
 #include "services/system_services.h"
@@ -35,25 +37,63 @@ constexpr int unanswered_header_size = 2048;
 std::mutex limits_guard;
 transfer_limits limits_in_use;
 
-struct transfer_state {
-    common::byte_array body;
+// What every transfer keeps, whatever its body is read into.
+struct transfer_progress {
+    CURL* easy = nullptr;
     std::size_t max_body = 0;
     response_head head;
     clock::time_point last_activity = clock::now();
     curl_off_t sent = 0;
+    bool body_started = false;
 };
 
+// Body: common::byte_array or std::string, the form the caller gets, so the
+// bytes are never copied on their way out.
+template <class Body>
+struct transfer_state : transfer_progress {
+    Body body;
+};
+
+// Bodies of unknown length grow by doubling up to this size; past it the
+// buffer is given room for the whole cap at once, pages the body never
+// reaches costing address space only, so a capped body is never copied
+// into a bigger buffer.
+constexpr std::size_t doubling_limit = std::size_t{8} << 20;
+
+// Room for the body before its first byte: its announced length up to the cap.
+template <class Body>
+void reserve_for_body(transfer_state<Body>& state) {
+    state.body_started = true;
+    curl_off_t length = -1;
+    curl_easy_getinfo(state.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (length > 0) state.body.reserve(std::min(state.max_body, static_cast<std::size_t>(length)));
+}
+
+template <class Body>
+void make_room(transfer_state<Body>& state, std::size_t more) {
+    const std::size_t needed = state.body.size() + more;
+    if (needed <= state.body.capacity() || needed <= doubling_limit) return;
+    try {
+        state.body.reserve(state.max_body);
+    } catch (const std::bad_alloc&) {
+        // No address space for the cap: ordinary growth then.
+    }
+}
+
+template <class Body>
 std::size_t on_body(char* data, std::size_t, std::size_t count, void* user) {
-    auto& state = *static_cast<transfer_state*>(user);
+    auto& state = *static_cast<transfer_state<Body>*>(user);
     state.last_activity = clock::now();
+    if (!state.body_started) reserve_for_body(state);
     const std::size_t room = state.max_body - std::min(state.max_body, state.body.size());
     const std::size_t taken = std::min(room, count);
+    make_room(state, taken);
     state.body.insert(state.body.end(), data, data + taken);
     return taken;  // less than count ends the transfer: the body is full
 }
 
 std::size_t on_header(char* data, std::size_t, std::size_t count, void* user) {
-    auto& state = *static_cast<transfer_state*>(user);
+    auto& state = *static_cast<transfer_progress*>(user);
     state.last_activity = clock::now();
     state.head.add_line(std::string_view(data, count));
     return count;
@@ -61,7 +101,7 @@ std::size_t on_header(char* data, std::size_t, std::size_t count, void* user) {
 
 int on_progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
     if (common::stop_requested()) return 1;  // aborts the transfer
-    auto& state = *static_cast<transfer_state*>(user);
+    auto& state = *static_cast<transfer_progress*>(user);
     if (sent != state.sent) {
         state.sent = sent;
         state.last_activity = clock::now();
@@ -69,9 +109,9 @@ int on_progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent)
     return 0;
 }
 
-// The connection is up: waiting for the answer starts now.
+// The connection is up (new or kept): waiting for the answer starts now.
 int on_connected(void* user, char*, char*, int, int) {
-    static_cast<transfer_state*>(user)->last_activity = clock::now();
+    static_cast<transfer_progress*>(user)->last_activity = clock::now();
     return CURL_PREREQFUNC_OK;
 }
 
@@ -154,14 +194,19 @@ struct multi_deleter {
 // window events between rounds (never from inside a curl callback, so a
 // handler that fetches a page of its own does not re-enter curl). False
 // when the program is closing and the transfer was abandoned.
-bool run_transfer(CURL* easy, const transfer_state& state, std::chrono::milliseconds idle) {
+bool run_transfer(CURL* easy, const transfer_progress& state, std::chrono::milliseconds idle) {
     std::unique_ptr<CURLM, multi_deleter> multi(curl_multi_init());
     if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return true;
     bool finished = false;
     bool stopped = false;
     while (!finished) {
         int running = 0;
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+        CURLMcode performed;
+        {
+            auto pool = lock_connection_pool();
+            performed = curl_multi_perform(multi.get(), &running);
+        }
+        if (performed != CURLM_OK) break;
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
             if (message->msg == CURLMSG_DONE) finished = true;
@@ -175,31 +220,23 @@ bool run_transfer(CURL* easy, const transfer_state& state, std::chrono::millisec
         common::process_events();
         curl_multi_poll(multi.get(), nullptr, 0, poll_wait_ms, nullptr);
     }
+    // Gives the connection back to the pool, or closes it when the transfer
+    // was cut short.
+    auto pool = lock_connection_pool();
     curl_multi_remove_handle(multi.get(), easy);
     return !stopped;
 }
 
-common::byte_array convert_body(const common::byte_array& body, int conversion) {
+common::byte_array convert_body(common::byte_array body, int conversion) {
     if (conversion == 1) return common::to_bytes(utf8_to_gbk(common::to_text(body)));
     if (conversion == 2) return common::to_bytes(big5_to_gbk_simplified(common::to_text(body)));
     return body;
 }
 
-}  // namespace
-
-transfer_limits current_transfer_limits() {
-    std::lock_guard lock(limits_guard);
-    return limits_in_use;
-}
-
-void set_transfer_limits_for_testing(const transfer_limits& limits) {
-    std::lock_guard lock(limits_guard);
-    limits_in_use = limits;
-}
-
-common::byte_array 网页_访问(std::string& url, int 访问方式, std::string_view proxy, std::string* extra_headers,
-                            std::string_view body, std::string_view cookies, int conversion,
-                            std::string* response_headers) {
+// The routine itself, reading the body into a Body (see transfer_state).
+template <class Body>
+Body access(std::string& url, int 访问方式, std::string_view proxy, std::string* extra_headers, std::string_view body,
+            std::string_view cookies, int conversion, std::string* response_headers) {
     url = common::trim_spaces(url);
     // A closing program makes no request and shows no box.
     if (common::stop_requested()) return {};
@@ -226,7 +263,8 @@ common::byte_array 网页_访问(std::string& url, int 访问方式, std::string
     if (!build_curl_headers(headers, lines, post)) return {};
 
     const transfer_limits limits = current_transfer_limits();
-    transfer_state state;
+    transfer_state<Body> state;
+    state.easy = h;
     state.max_body = limits.max_body;
 
     // Port 0 stands for the default port of the HTTP service.
@@ -247,8 +285,6 @@ common::byte_array 网页_访问(std::string& url, int 访问方式, std::string
     const std::string proxy_text = common::remove_all_spaces(proxy).empty() ? std::string() : std::string(proxy);
     curl_easy_setopt(h, CURLOPT_PROXY, proxy_text.c_str());
     curl_easy_setopt(h, CURLOPT_NOPROXY, "");
-    curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, read_chunk);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
@@ -262,15 +298,15 @@ common::byte_array 网页_访问(std::string& url, int 访问方式, std::string
     } else {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
     }
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, on_body);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, on_body<Body>);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &state);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, on_header);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &state);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, static_cast<transfer_progress*>(&state));
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, on_progress);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &state);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, static_cast<transfer_progress*>(&state));
     curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, on_connected);
-    curl_easy_setopt(h, CURLOPT_PREREQDATA, &state);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, static_cast<transfer_progress*>(&state));
 
     // Redirections are followed here rather than by curl, so that each hop
     // carries a consistent request: a POST answered by 301, 302 or 303 goes
@@ -280,6 +316,7 @@ common::byte_array 网页_访问(std::string& url, int 访问方式, std::string
     const std::string first_authority = host + ":" + std::to_string(port == 0 ? 80 : port);
     for (int hop = 0; addressable; ++hop) {
         state.body.clear();
+        state.body_started = false;
         state.head = response_head();
         state.last_activity = clock::now();
         completed = run_transfer(h, state, limits.idle);
@@ -332,10 +369,37 @@ common::byte_array 网页_访问(std::string& url, int 访问方式, std::string
     if (!completed) return {};
 
     for (const cookie_triple& cookie : cookies_set_by(head_text, url)) store_cookie(cookie);
-    return convert_body(state.body, conversion);
+    if constexpr (std::is_same_v<Body, common::byte_array>) {
+        return convert_body(std::move(state.body), conversion);
+    } else {
+        return std::move(state.body);
+    }
 }
 
-std::string fetch_page_text(std::string url) { return common::to_text(网页_访问(url)); }
+}  // namespace
+
+transfer_limits current_transfer_limits() {
+    std::lock_guard lock(limits_guard);
+    return limits_in_use;
+}
+
+void set_transfer_limits_for_testing(const transfer_limits& limits) {
+    std::lock_guard lock(limits_guard);
+    limits_in_use = limits;
+}
+
+common::byte_array 网页_访问(std::string& url, int 访问方式, std::string_view proxy, std::string* extra_headers,
+                            std::string_view body, std::string_view cookies, int conversion,
+                            std::string* response_headers) {
+    return access<common::byte_array>(url, 访问方式, proxy, extra_headers, body, cookies, conversion,
+                                      response_headers);
+}
+
+std::string fetch_page_text(std::string url) {
+    std::string page = access<std::string>(url, 0, {}, nullptr, {}, {}, 0, nullptr);
+    page.resize(std::min(page.size(), page.find('\0')));
+    return page;
+}
 
 int notice_box(std::string_view message, int style, std::string_view caption) {
     // message_box already counts its buttons from 0.

@@ -91,6 +91,7 @@ std::string as_string(const common::byte_array& bytes) { return std::string(byte
 
 void site_test::SetUp() {
     site().clear_faults();
+    site().set_connection_options({});
     site().clear_log();
     web::set_transfer_limits_for_testing({});
     web::clear_cookies_for_testing();
@@ -98,6 +99,7 @@ void site_test::SetUp() {
 
 void site_test::TearDown() {
     site().clear_faults();
+    site().set_connection_options({});
     web::set_transfer_limits_for_testing({});
 }
 
