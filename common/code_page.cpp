@@ -3,6 +3,9 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -111,6 +114,49 @@ std::string convert_utf8_to_gbk(std::string_view utf8) {
     }
     out.resize(static_cast<std::size_t>(target - out.data()));
     return out;
+}
+
+void convert_utf8_to_gbk_in_place(std::string& text) {
+    text.resize(std::min(text.size(), text.find('\0')));
+    UConverter* gbk = converter_for(code_page_gbk);
+    UConverter* source = converter_for(code_page_utf8);
+    if (gbk == nullptr || source == nullptr) {
+        text.clear();
+        return;
+    }
+    set_unmappable_rule(gbk, unmappable_as::question_mark);
+    // Piece by piece through a small buffer, each piece written back over
+    // bytes already read: no character gives more GBK bytes than it had
+    // UTF-8 bytes (see convert_utf8_to_gbk), so the writing never overtakes
+    // the reading.
+    constexpr std::size_t piece = 64 * 1024;
+    std::array<char, piece> out;
+    std::array<UChar, 1024> pivot;
+    UChar* pivot_source = pivot.data();
+    UChar* pivot_target = pivot.data();
+    const char* src = text.data();
+    const char* const end = text.data() + text.size();
+    std::size_t written = 0;
+    bool first = true;
+    for (;;) {
+        const char* piece_end = src + std::min<std::size_t>(piece, static_cast<std::size_t>(end - src));
+        const bool last = piece_end == end;
+        char* target = out.data();
+        UErrorCode err = U_ZERO_ERROR;
+        ucnv_convertEx(gbk, source, &target, out.data() + out.size(), &src, piece_end, pivot.data(),
+                       &pivot_source, &pivot_target, pivot.data() + pivot.size(), first, last, &err);
+        first = false;
+        const auto n = static_cast<std::size_t>(target - out.data());
+        std::memcpy(text.data() + written, out.data(), n);
+        written += n;
+        if (err == U_BUFFER_OVERFLOW_ERROR) continue;
+        if (U_FAILURE(err)) {
+            text.clear();
+            return;
+        }
+        if (last) break;
+    }
+    text.resize(written);
 }
 
 std::string convert_gbk_to_utf8(std::string_view gbk_text) {

@@ -32,6 +32,11 @@ std::optional<std::string> encode_code_page(std::u16string_view units, int code_
 // then encoding with question marks.
 std::string convert_utf8_to_gbk(std::string_view utf8);
 
+// The same conversion written over `text` itself, so a large page needs no
+// second buffer; `text` is cut at its first zero byte first. Empty when the
+// converters cannot be had.
+void convert_utf8_to_gbk_in_place(std::string& text);
+
 // GBK text as UTF-8 (every GBK character has one).
 std::string convert_gbk_to_utf8(std::string_view gbk_text);
 

@@ -105,6 +105,12 @@ std::string encode_from_utf16(const byte_array& buffer, int code_page) {
 
 std::string utf8_to_gbk(std::string_view utf8) { return convert_utf8_to_gbk(up_to_zero(utf8)); }
 
+std::string utf8_to_gbk(std::string&& utf8) {
+    std::string text = std::move(utf8);
+    common::convert_utf8_to_gbk_in_place(text);
+    return text;
+}
+
 std::string big5_to_gbk_simplified(std::string_view big5) {
     const std::u16string units = units_up_to_zero(decode_to_utf16(big5, code_page_big5));
     // A zero byte stands for what GBK lacks, so the text ends there.

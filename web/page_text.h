@@ -12,6 +12,8 @@ namespace web {
 // A UTF-8 page as GBK, up to its first zero byte. Characters GBK cannot hold
 // become "?", and so does each malformed UTF-8 sequence.
 std::string utf8_to_gbk(std::string_view utf8);
+// The same, converting a page handed over in place: no second copy of it.
+std::string utf8_to_gbk(std::string&& utf8);
 
 // Big5 text as GBK with traditional characters made simplified. The result
 // ends before the first character that GBK cannot hold.

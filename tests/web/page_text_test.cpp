@@ -58,7 +58,10 @@ TEST(Utf8ToGbk, Conversions) {
         {"invalid byte before Chinese", "\xFF中", "?\xD6\xD0"},
         {"stops at the first zero byte", std::string("ab\0cd", 5), "ab"},
     };
-    for (const auto& c : cases) EXPECT_EQ(utf8_to_gbk(c.utf8), c.gbk) << c.what;
+    for (const auto& c : cases) {
+        EXPECT_EQ(utf8_to_gbk(c.utf8), c.gbk) << c.what;
+        EXPECT_EQ(utf8_to_gbk(std::string(c.utf8)), c.gbk) << c.what << ", in place";
+    }
 }
 
 TEST(Utf8ToGbk, SameAsDecodingThenEncoding) {
@@ -72,6 +75,20 @@ TEST(Utf8ToGbk, SameAsDecodingThenEncoding) {
         std::string text;
         for (std::size_t n = length(rng); n > 0; --n) text += pieces[pick(rng)];
         ASSERT_EQ(utf8_to_gbk(text), encode_from_utf16(decode_to_utf16(text, 65001), 936)) << "round " << round;
+    }
+}
+
+TEST(Utf8ToGbk, InPlaceAgreesAcrossItsPieces) {
+    // Pages far longer than the pieces the in-place conversion works in,
+    // with sequences (whole and broken) falling on every piece boundary.
+    std::mt19937 rng(65001);
+    const std::string pieces[] = {"a", "中", "€", "😀", "\x80", "\xE4\xB8", "\xF0\x9F", "\xFF", "\n", "ab"};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    for (int round = 0; round < 6; ++round) {
+        std::string text;
+        while (text.size() < 200'000 + static_cast<std::size_t>(round) * 7'777) text += pieces[pick(rng)];
+        const std::string expected = utf8_to_gbk(std::string_view(text));
+        ASSERT_EQ(utf8_to_gbk(std::move(text)), expected) << "round " << round;
     }
 }
 
