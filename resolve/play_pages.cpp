@@ -20,10 +20,12 @@ void resolve_episode(const std::string& programme_id, int episode) {
     common::regex_object pattern;
     common::regex_compile(pattern, common::gbk<"vid:(.*?),//视频ID">(), false);
     common::match_list matches = common::regex_find_all(pattern, page);
+    if (matches.empty()) return;
+    // The page's first title, the same for every video ID on it.
+    const std::string title = web::text_between(page, "title:\"", common::gbk<"\",//视频名称">());
     for (const common::pattern_match& match : matches) {
         if (common::stop_requested()) return;
         std::string vid = common::match_group_text(match, page, 1);
-        std::string title = web::text_between(page, "title:\"", common::gbk<"\",//视频名称">());
         stream_choice choice = select_stream(fetch_descriptor(vid));
         append_result_row(title, choice.found ? choice.address : std::string(),
                           choice.found ? choice.label : no_quality_label());

@@ -9,6 +9,10 @@
 #include <QTimer>
 #include <QTest>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "app/handlers.h"
 #include "app/main_window.h"
 #include "common/gbk.h"
@@ -18,7 +22,9 @@
 #include "resolve/play_pages.h"
 #include "resolve/stream_select.h"
 #include "resolve/title_unescape.h"
+#include "export/save_addresses.h"
 #include "sample_site/sample_site.h"
+#include "web/cookie_store.h"
 #include "web/site_hosts.h"
 
 using common::control;
@@ -26,7 +32,15 @@ using common::gbk;
 
 namespace {
 
+using after_answer = sample_site::connection_options::after_answer;
+
 std::string g(const char* utf8) { return common::convert_utf8_to_gbk(utf8); }
+
+sample_site::connection_options ending(after_answer end) {
+    sample_site::connection_options options;
+    options.end = end;
+    return options;
+}
 
 class resolve_run : public ::testing::Test {
 protected:
@@ -218,6 +232,9 @@ TEST_F(resolve_run, a_video_id_gives_one_row_with_its_decoded_title) {
 }
 
 TEST_F(resolve_run, two_runs_at_once_keep_every_row_whole) {
+  for (after_answer end : {after_answer::close, after_answer::keep}) {
+    SCOPED_TRACE(end == after_answer::keep ? "kept connections" : "a connection per request");
+    site->set_connection_options(ending(end));
     select_hit("1001", "12");
     choose_mode(0);
     choose_get_addresses();
@@ -241,6 +258,57 @@ TEST_F(resolve_run, two_runs_at_once_keep_every_row_whole) {
         } else {
             EXPECT_NE(cell(row, 2).find("/v" + vid + "/"), std::string::npos) << row << " " << cell(row, 2);
         }
+    }
+  }
+}
+
+TEST_F(resolve_run, kept_connections_send_the_same_requests_in_the_same_order) {
+    // A search, an ID-mode run and a save, each against a fresh site (so its
+    // session cookie counts from 1 again); the heads as received, with the
+    // site's own address written as HOST.
+    const auto folder = std::filesystem::temp_directory_path() / ("kept_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    common::replace_program_directory_for_testing(folder.string());
+    auto session = [&](after_answer end) {
+        site = std::make_unique<sample_site::server>(sample_site::server::default_data_folder(), 0, "10.0.0.7");
+        site->set_connection_options(ending(end));
+        web::replace_hosts_for_testing({site->host(), site->host(), "10.0.0.7"});
+        web::clear_cookies_for_testing();
+        choose_mode(0);
+        common::set_edit_text(control::编辑框1, g("毒"));
+        main->findChild<QPushButton*>(QString::fromUtf8("按钮搜索"))->click();
+        run_id_mode("1001", "3");
+        exporting::save_all_addresses();
+        std::vector<std::string> heads;
+        for (const auto& request : site->requests()) {
+            std::string head = request.raw_head;
+            for (std::size_t at; (at = head.find(site->host())) != std::string::npos;)
+                head.replace(at, site->host().size(), "HOST");
+            heads.push_back(head + request.body);
+        }
+        return heads;
+    };
+    const auto one_per_request = session(after_answer::close);
+    const std::size_t connections_before = site->connection_count();
+    const auto kept = session(after_answer::keep);
+    const std::size_t connections_kept = site->connection_count();
+    common::replace_program_directory_for_testing("");
+    std::filesystem::remove_all(folder);
+
+    ASSERT_EQ(one_per_request.size(), 8u) << "a search, 3 play pages, 3 descriptors, a series page";
+    EXPECT_EQ(kept, one_per_request);
+    EXPECT_EQ(connections_before, one_per_request.size());
+    EXPECT_LT(connections_kept, kept.size()) << "the kept run reused its connections";
+}
+
+TEST_F(resolve_run, a_site_that_closes_after_each_answer_still_gives_every_row) {
+    for (after_answer end : {after_answer::close, after_answer::close_unannounced}) {
+        SCOPED_TRACE(end == after_answer::close ? "announced" : "unannounced");
+        site->set_connection_options(ending(end));
+        run_id_mode("1001", "12");
+        ASSERT_EQ(rows(), 12);
+        for (int row = 0; row < rows(); ++row) EXPECT_EQ(cell(row, 1), g("毒战 第") + std::to_string(row + 1) + g("集"));
+        EXPECT_EQ(cell(0, 3), "1080P");
     }
 }
 
