@@ -224,6 +224,7 @@ bool run_transfer(CURL* easy, const transfer_progress& state, std::chrono::milli
     // was cut short.
     auto pool = lock_connection_pool();
     curl_multi_remove_handle(multi.get(), easy);
+    multi.reset();
     return !stopped;
 }
 

@@ -49,7 +49,7 @@ one_answer ask(int fd, std::string_view request) {
                 break;
             }
         }
-        const raw_answer more = read_answer(fd, 2s, bytes.size() + 1);
+        const raw_answer more = read_answer(fd, 2s, 1);  // whatever arrives next
         bytes += more.bytes;
         if (more.bytes.empty()) return result;
     }
