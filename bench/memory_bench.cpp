@@ -4,7 +4,6 @@
 // its own process so that its peak is its own; the figures are the resident
 // set before the fetch and its highest value after, from the kernel.
 #include <QApplication>
-#include <QComboBox>
 
 #include <sys/resource.h>
 
@@ -15,11 +14,10 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "bench/window_bench.h"
 #include "sample_site/sample_site.h"
 #include "search/keyword_search.h"
-#include "services/program_state.h"
 #include "services/system_services.h"
-#include "services/testing_hooks.h"
 #include "web/site_hosts.h"
 #include "web/web_access.h"
 
@@ -64,13 +62,8 @@ int window_case(sample_site::server& site, int argc, char** argv) {
     QApplication application(argc, argv);
     site.set_fault(sample_site::fault::huge_body, "/s");
     web::replace_hosts_for_testing({site.host(), site.host(), site.host()});
-    std::unique_ptr<app::main_window> window = app::load_main_window();
-    if (!window) {
-        std::printf("the main window could not be made\n");
-        return 1;
-    }
-    app::show_main_window(*window);
-    window->findChild<QComboBox*>(QString::fromUtf8("组合框1"))->setCurrentIndex(0);
+    std::unique_ptr<app::main_window> window = window_bench::open_window(0);
+    if (!window) return 1;
     common::set_edit_text(common::control::编辑框1, "x");
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     const double before = resident_now();
@@ -90,15 +83,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: memory_bench client|window\n");
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    common::init_program_state();
-    common::clear_stop_for_testing();
+    window_bench::start_program();
     int code = 0;
     {
         sample_site::server site;
         site.set_huge_body_size(300ull << 20);
         code = window ? window_case(site, argc, argv) : client_case(site);
     }
-    common::release_program_state();
+    window_bench::end_program();
     return code;
 }

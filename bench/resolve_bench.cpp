@@ -7,8 +7,6 @@
 // figures, one line each.
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -20,9 +18,8 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "services/program_state.h"
+#include "bench/window_bench.h"
 #include "services/system_services.h"
-#include "services/testing_hooks.h"
 #include "resolve/play_pages.h"
 #include "sample_site/sample_site.h"
 #include "web/site_hosts.h"
@@ -81,25 +78,18 @@ run_figures address_run(app::main_window& window) {
     window.findChild<QComboBox*>(QString::fromUtf8("组合框1"))->setCurrentIndex(1);
 
     run_figures f;
-    QElapsedTimer between;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        f.longest_gap_ms = std::max(f.longest_gap_ms, between.restart());
-        ++f.ticks;
-    });
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    between.start();
-    ticker.start();
+    window_bench::stall_meter meter;
+    meter.start();
     const auto start = std::chrono::steady_clock::now();
     if (!common::start_thread(resolve::resolve_play_pages)) return f;
-    // Sleeps until an event comes; the ticker wakes the loop at least every
+    // Sleeps until an event comes; the meter wakes the loop at least every
     // millisecond, so the worker's end is seen promptly.
     while (common::running_threads() > 0 && seconds_since(start) < 120)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     f.seconds = seconds_since(start);
-    ticker.stop();
+    meter.stop();
+    f.longest_gap_ms = meter.longest_gap_ms();
+    f.ticks = meter.ticks();
     f.finished = common::running_threads() == 0;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     f.rows = common::list_row_count(common::control::超级列表框1);
@@ -196,9 +186,7 @@ void latency_comparison(app::main_window& window, sample_site::server& site) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    common::init_program_state();
-    common::clear_stop_for_testing();
+    window_bench::start_program();
     QApplication application(argc, argv);
 
     const auto folder = std::filesystem::temp_directory_path() /
@@ -208,12 +196,10 @@ int main(int argc, char** argv) {
     {
         sample_site::server site(folder.string(), 0, "10.0.0.7");
         web::replace_hosts_for_testing({site.host(), site.host(), "10.0.0.7"});
-        std::unique_ptr<app::main_window> window = app::load_main_window();
+        std::unique_ptr<app::main_window> window = window_bench::open_window(1);
         if (!window) {
-            std::printf("the main window could not be made\n");
             code = 1;
         } else {
-            app::show_main_window(*window);
             loopback_rounds(*window, site, after_answer::close, "a new connection per request");
             loopback_rounds(*window, site, after_answer::keep, "kept connections");
             latency_comparison(*window, site);
@@ -222,6 +208,6 @@ int main(int argc, char** argv) {
     }
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
-    common::release_program_state();
+    window_bench::end_program();
     return code;
 }

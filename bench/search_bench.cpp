@@ -2,8 +2,6 @@
 // keyword search whose page is about 2 MB with 5,000 hits (the search runs on
 // that thread), with the time of each step of the search measured apart.
 #include <QApplication>
-#include <QComboBox>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <httplib.h>
 
@@ -16,12 +14,11 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench/window_bench.h"
 #include "common/text_ops.h"
 #include "sample_site/pages.h"
 #include "search/keyword_search.h"
-#include "services/program_state.h"
 #include "services/system_services.h"
-#include "services/testing_hooks.h"
 #include "web/page_text.h"
 #include "web/site_hosts.h"
 #include "web/web_access.h"
@@ -66,15 +63,9 @@ struct search_figures {
 search_figures timed_search() {
     common::list_clear(common::control::超级列表框2);
     search_figures f;
-    QElapsedTimer between;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] { f.longest_gap_ms = std::max(f.longest_gap_ms, between.restart()); });
+    window_bench::stall_meter meter;
     bool done = false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    between.start();
-    ticker.start();
+    meter.start();
     const auto start = std::chrono::steady_clock::now();
     QTimer::singleShot(0, [&] {
         search::keyword_search();
@@ -86,7 +77,8 @@ search_figures timed_search() {
     // One more tick closes the gap that the end of the search left open.
     const auto tail = std::chrono::steady_clock::now();
     while (ms_since(tail) < 5) QCoreApplication::processEvents(QEventLoop::AllEvents);
-    ticker.stop();
+    meter.stop();
+    f.longest_gap_ms = meter.longest_gap_ms();
     f.rows = common::list_row_count(common::control::超级列表框2);
     return f;
 }
@@ -113,9 +105,7 @@ void step_times(const std::string& url) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    common::init_program_state();
-    common::clear_stop_for_testing();
+    window_bench::start_program();
     QApplication application(argc, argv);
 
     const std::string page = make_page();
@@ -130,13 +120,10 @@ int main(int argc, char** argv) {
     web::replace_hosts_for_testing({host, host, host});
 
     int code = 0;
-    std::unique_ptr<app::main_window> window = app::load_main_window();
+    std::unique_ptr<app::main_window> window = window_bench::open_window(0);
     if (!window) {
-        std::printf("the main window could not be made\n");
         code = 1;
     } else {
-        app::show_main_window(*window);
-        window->findChild<QComboBox*>(QString::fromUtf8("组合框1"))->setCurrentIndex(0);
         common::set_edit_text(common::control::编辑框1, "");
         std::vector<double> gaps;
         for (int round = 1; round <= rounds; ++round) {
@@ -154,6 +141,6 @@ int main(int argc, char** argv) {
     }
     server.stop();
     serving.join();
-    common::release_program_state();
+    window_bench::end_program();
     return code;
 }
