@@ -324,6 +324,10 @@ TEST(title_unescape, escapes_are_decoded_as_the_script_engine_does) {
         {"\rx\r\ny", "x\r\ny"},
         {"", ""},
         {"ends\\", "ends\\"},  // not evaluable: kept as cut
+        {"two\\\\", "two\\"},
+        // A line continuation would be evaluated away: kept as cut, unevaluated.
+        {"a\\\nb", "a\\\nb"},
+        {"a\\\rb%41", "a\\\rb%41"},
     };
     for (const title_case& c : cases) EXPECT_EQ(resolve::unescape_title(c.in), c.out) << c.in;
 }
