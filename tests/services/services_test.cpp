@@ -89,3 +89,33 @@ TEST(automation, script_control_runs_a_defined_function) {
     common::object_release(engine);
     EXPECT_EQ(engine.get(), nullptr);
 }
+
+TEST(automation, engine_errors_anywhere_in_a_call_fail_the_call_and_nothing_more) {
+    // Each script raises its error in a different step: reading the function,
+    // calling it, or turning its result into a number or a text.
+    struct error_case {
+        const char* statement;
+        const char* function;
+    };
+    std::vector<error_case> cases = {
+        {"Object.defineProperty(this,'f',{get:function(){throw new Error('read');}})", "f"},
+        {"function f(){throw new Error('call');}", "f"},
+        {"function f(){return {valueOf:function(){throw 1;},toString:function(){throw 2;}};}", "f"},
+        {"function f(){return Symbol('s');}", "f"},
+        {"var f=1", "f"},
+    };
+    for (const error_case& c : cases) {
+        common::automation_object engine;
+        ASSERT_TRUE(common::object_create(engine, "ScriptControl"));
+        common::object_set_property(engine, "Language", "JScript");
+        common::object_call_number(engine, "ExecuteStatement", {c.statement});
+        EXPECT_EQ(common::object_call_number(engine, "Run", {c.function}), 0) << c.statement;
+        bool ok = true;
+        EXPECT_EQ(common::object_call_text(engine, "Run", {c.function}, &ok), "") << c.statement;
+        EXPECT_FALSE(ok) << c.statement;
+        // A statement whose own value cannot be converted fails the same way.
+        EXPECT_EQ(common::object_call_number(engine, "ExecuteStatement", {"Symbol('t')"}), 0);
+        EXPECT_EQ(common::object_call_text(engine, "ExecuteStatement", {"6*7"}, &ok), "42") << "still usable";
+        EXPECT_TRUE(ok);
+    }
+}
