@@ -175,6 +175,7 @@ void main_window::build_controls() {
     part1->setObjectName(QStringLiteral("part1"));
     part1->setFixedWidth(420);
     for (QLabel* part : {part0, part1}) {
+        part->setTextFormat(Qt::PlainText);  // status texts can carry page text
         part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         part->setFixedHeight(status_height - 2);
         status->addWidget(part);
