@@ -35,6 +35,11 @@ constexpr int status_height = 20;
 
 const QColor control_background(192, 220, 192);
 
+// The edit boxes take what is pasted whole (a line edit otherwise stops at
+// 32,767 characters). The bound only keeps one paste from tying the window
+// up laying out a line of millions of characters.
+constexpr int edit_length_limit = 1'000'000;
+
 QString name_of(common::control which) { return QString::fromUtf8(common::control_name(which)); }
 
 void paint_input(QWidget* widget) {
@@ -55,6 +60,7 @@ QLineEdit* make_edit(QWidget* parent, common::control which, QRect geometry) {
     edit->setObjectName(name_of(which));
     edit->setGeometry(geometry);
     edit->setAlignment(Qt::AlignCenter);
+    edit->setMaxLength(edit_length_limit);
     edit->setFocusPolicy(Qt::StrongFocus);
     paint_input(edit);
     return edit;

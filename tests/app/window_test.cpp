@@ -333,3 +333,14 @@ TEST_F(window, with_no_mode_chosen_the_button_does_nothing) {
     EXPECT_EQ(common::running_threads(), 0);
     EXPECT_EQ(status(), "x");
 }
+
+TEST_F(window, edit_boxes_keep_a_long_paste_whole) {
+    const QString pasted(100'000, QLatin1Char('7'));
+    for (control box_name : {control::编辑框1, control::编辑框2}) {
+        auto* box = main->findChild<QLineEdit*>(utf(common::control_name(box_name)));
+        ASSERT_NE(box, nullptr);
+        box->clear();
+        box->insert(pasted);  // what a paste does
+        EXPECT_EQ(common::edit_text(box_name).size(), 100'000u) << common::control_name(box_name);
+    }
+}
