@@ -8,6 +8,7 @@
 
 #include "app/fatal_error.h"
 #include "app/main_window.h"
+#include "app/program_end.h"
 #include "common/gbk.h"
 #include "services/program_state.h"
 
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<app::main_window> window = app::load_main_window();
     if (!window) app::fatal_error(common::gbk<"载入启动窗口失败">());
     app::show_main_window(*window);
+    app::end_with_window(*window);
     int code = application.exec();
     window.reset();
-    return code;
+    return app::leave_program(code);
 }
