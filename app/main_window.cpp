@@ -195,6 +195,12 @@ void main_window::build_menus() {
     QAction* save_all = save_menu_->addAction(QString::fromUtf8("保存所有地址"));
     save_all->setObjectName(QString::fromUtf8("保存所有地址"));
     connect(save_all, &QAction::triggered, this, [] { exporting::save_all_addresses(); });
+    QAction* save_playlist = save_menu_->addAction(QString::fromUtf8("保存为播放列表"));
+    save_playlist->setObjectName(QString::fromUtf8("保存为播放列表"));
+    connect(save_playlist, &QAction::triggered, this, [] { exporting::save_playlist(); });
+    QAction* save_download_list = save_menu_->addAction(QString::fromUtf8("保存为下载列表"));
+    save_download_list->setObjectName(QString::fromUtf8("保存为下载列表"));
+    connect(save_download_list, &QAction::triggered, this, [] { exporting::save_download_list(); });
 
     hit_menu_ = new QMenu(QString::fromUtf8("搜索获取"), this);
     hit_menu_->setObjectName(QString::fromUtf8("搜索获取"));
