@@ -9,7 +9,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -208,6 +211,22 @@ TEST_F(save_addresses, a_failed_write_says_so_and_keeps_the_old_file) {
     exporting::save_all_addresses();
     EXPECT_EQ(file_text(long_name), "\r\n<pre>\r\n<a href=U target='_blank'>A</a>\r\n</pre>");
     EXPECT_EQ(status(), saved(long_name));
+
+    // A write cut short (the file-size limit stops it after 16 bytes) keeps
+    // the old file and leaves no temporary file.
+    { std::ofstream(folder / (long_name + ".html"), std::ios::binary) << "old"; }
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    exporting::save_all_addresses();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(file_text(long_name), "old");
+    EXPECT_EQ(status(), g("下载地址保存失败. ") + long_name + g(".html 无法写入软件目录"));
+    EXPECT_EQ(files(), 1u);
 
     // A folder in the place of the file, for each kind of file.
     common::set_video_title("t");
