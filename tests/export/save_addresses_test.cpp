@@ -13,13 +13,12 @@
 
 #include <algorithm>
 #include <csignal>
-
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <cstdio>
 
 #include "app/handlers.h"
 #include "app/main_window.h"
