@@ -15,8 +15,9 @@ void take_hosts_from_environment() {
     common::message_box(web::refused_hosts_message(refused), 48, common::gbk<"友情提醒">());
 }
 
-void set_program_icon() {
+void set_program_identity() {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/program.png")));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUORLA_APP_ID));
 }
 
 }  // namespace app

@@ -8,7 +8,8 @@ namespace app {
 // that is not a host (the built-in host is used for those).
 void take_hosts_from_environment();
 
-// The program's icon for all its windows (from the program's resources).
-void set_program_icon();
+// The program's icon for all its windows (from the program's resources) and
+// the desktop entry they belong to.
+void set_program_identity();
 
 }  // namespace app

@@ -75,9 +75,10 @@ TEST_F(start_up, message_boxes_show_markup_as_its_characters) {
     EXPECT_EQ(format, Qt::PlainText);
 }
 
-TEST_F(start_up, the_program_icon_comes_from_its_resources) {
-    app::set_program_icon();
+TEST_F(start_up, the_icon_comes_from_the_resources_and_the_desktop_entry_is_named) {
+    app::set_program_identity();
     EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "io.github.quorla.AddressFinder");
     EXPECT_EQ(main->windowIcon().actualSize(QSize(256, 256)), QSize(256, 256));
 }
 
