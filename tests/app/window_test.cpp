@@ -183,8 +183,10 @@ TEST_F(window, menus_open_beside_the_pointer_on_empty_list_areas) {
     EXPECT_EQ(seen.at, QCursor::pos() + QPoint(3, 3));
 
     auto* save_menu = main->findChild<QMenu*>(utf("保存地址"));
-    ASSERT_EQ(save_menu->actions().size(), 1);
+    ASSERT_EQ(save_menu->actions().size(), 3);
     EXPECT_EQ(save_menu->actions()[0]->text(), utf("保存所有地址"));
+    EXPECT_EQ(save_menu->actions()[1]->text(), utf("保存为播放列表"));
+    EXPECT_EQ(save_menu->actions()[2]->text(), utf("保存为下载列表"));
     auto* hit_menu = main->findChild<QMenu*>(utf("搜索获取"));
     ASSERT_EQ(hit_menu->actions().size(), 1);
     EXPECT_EQ(hit_menu->actions()[0]->text(), utf("获取地址"));
