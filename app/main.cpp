@@ -8,6 +8,8 @@
 
 #include "app/fatal_error.h"
 #include "app/main_window.h"
+#include "app/program_end.h"
+#include "app/start_up.h"
 #include "common/gbk.h"
 #include "services/program_state.h"
 
@@ -44,10 +46,14 @@ int main(int argc, char** argv) {
     std::atexit(common::release_program_state);
 
     QApplication application(argc, argv);
+    app::set_program_identity();
     std::unique_ptr<app::main_window> window = app::load_main_window();
     if (!window) app::fatal_error(common::gbk<"载入启动窗口失败">());
     app::show_main_window(*window);
+    // Before any request can start: the hosts the environment names.
+    app::take_hosts_from_environment();
+    app::end_with_window(*window);
     int code = application.exec();
     window.reset();
-    return code;
+    return app::leave_program(code);
 }

@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,6 +16,8 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
+
+#include <algorithm>
 
 #include "app/handlers.h"
 #include "app/input_modes.h"
@@ -34,6 +37,38 @@ constexpr int client_height = outer_height - 2 * 3 - 20;
 constexpr int status_height = 20;
 
 const QColor control_background(192, 220, 192);
+
+// The edit boxes take what is pasted whole (a line edit otherwise stops at
+// 32,767 characters). The bound only keeps one paste from tying the window
+// up laying out a line of millions of characters.
+constexpr int edit_length_limit = 1'000'000;
+
+// A group box's caption stands on the frame's top line, a few pixels in from
+// its left edge, with the line broken behind it.
+const char* const group_box_look =
+    "QGroupBox { border: 1px solid #a0a0a0; margin-top: 6px; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 2px; }";
+
+// The opened list of the mode selector drops below the control and makes it
+// 160 px tall in all, however few its items; where the screen has no room
+// below, the list opens above.
+constexpr int dropped_height = 160;
+
+class mode_selector : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override {
+        QComboBox::showPopup();
+        QWidget* popup = view()->window();
+        if (popup == window()) return;
+        const QPoint top_left = mapToGlobal(QPoint(0, 0));
+        QRect area(top_left.x(), top_left.y() + height(), std::max(popup->width(), width()), dropped_height - height());
+        if (QScreen* screen = this->screen(); screen && area.bottom() > screen->availableGeometry().bottom()) {
+            area.moveBottom(top_left.y() - 1);
+        }
+        popup->setGeometry(area);
+    }
+};
 
 QString name_of(common::control which) { return QString::fromUtf8(common::control_name(which)); }
 
@@ -55,6 +90,7 @@ QLineEdit* make_edit(QWidget* parent, common::control which, QRect geometry) {
     edit->setObjectName(name_of(which));
     edit->setGeometry(geometry);
     edit->setAlignment(Qt::AlignCenter);
+    edit->setMaxLength(edit_length_limit);
     edit->setFocusPolicy(Qt::StrongFocus);
     paint_input(edit);
     return edit;
@@ -133,13 +169,14 @@ void main_window::build_controls() {
     upper->setObjectName(name_of(control::分组框1));
     upper->setGeometry(0, 0, 430, 178);
     upper->setFocusPolicy(Qt::NoFocus);
+    upper->setStyleSheet(QString::fromUtf8(group_box_look));
 
     make_label(upper, control::标签2, {8, 13, 56, 20}, "搜索视频：");
     QLineEdit* search_box = make_edit(upper, control::编辑框1, {66, 13, 102, 20});
     make_label(upper, control::标签1, {175, 13, 32, 20}, "集数：");
     QLineEdit* count_box = make_edit(upper, control::编辑框2, {213, 13, 56, 20});
 
-    auto* modes = new QComboBox(upper);
+    auto* modes = new mode_selector(upper);
     modes->setObjectName(name_of(control::组合框1));
     modes->setGeometry(277, 13, 84, 20);
     modes->setEditable(false);
@@ -160,6 +197,7 @@ void main_window::build_controls() {
     lower->setObjectName(name_of(control::分组框2));
     lower->setGeometry(0, 178, 430, 184);
     lower->setFocusPolicy(Qt::NoFocus);
+    lower->setStyleSheet(QString::fromUtf8(group_box_look));
     QTableWidget* addresses = make_list(lower, control::超级列表框1, {3, 12, 424, 169},
                                         {{"ID", 35}, {"视频名称", 100}, {"视频地址", 200}, {"视频格式", 80}});
 
@@ -175,6 +213,7 @@ void main_window::build_controls() {
     part1->setObjectName(QStringLiteral("part1"));
     part1->setFixedWidth(420);
     for (QLabel* part : {part0, part1}) {
+        part->setTextFormat(Qt::PlainText);  // status texts can carry page text
         part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         part->setFixedHeight(status_height - 2);
         status->addWidget(part);
@@ -195,6 +234,12 @@ void main_window::build_menus() {
     QAction* save_all = save_menu_->addAction(QString::fromUtf8("保存所有地址"));
     save_all->setObjectName(QString::fromUtf8("保存所有地址"));
     connect(save_all, &QAction::triggered, this, [] { exporting::save_all_addresses(); });
+    QAction* save_playlist = save_menu_->addAction(QString::fromUtf8("保存为播放列表"));
+    save_playlist->setObjectName(QString::fromUtf8("保存为播放列表"));
+    connect(save_playlist, &QAction::triggered, this, [] { exporting::save_playlist(); });
+    QAction* save_download_list = save_menu_->addAction(QString::fromUtf8("保存为下载列表"));
+    save_download_list->setObjectName(QString::fromUtf8("保存为下载列表"));
+    connect(save_download_list, &QAction::triggered, this, [] { exporting::save_download_list(); });
 
     hit_menu_ = new QMenu(QString::fromUtf8("搜索获取"), this);
     hit_menu_->setObjectName(QString::fromUtf8("搜索获取"));

@@ -1,9 +1,14 @@
-// Saving the address list as an HTML file of links in the program's directory.
+// The address list's pop-up menu items: the listed addresses saved as an
+// HTML file of links, a playlist or a download list, in the save folder.
 #pragma once
 
 namespace exporting {
 
 // The handler of the menu item "保存所有地址".
 void save_all_addresses();
+// The handler of the menu item "保存为播放列表".
+void save_playlist();
+// The handler of the menu item "保存为下载列表".
+void save_download_list();
 
 }  // namespace exporting

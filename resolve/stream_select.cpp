@@ -26,6 +26,18 @@ const std::array<quality, 5> ladder = {{
     {"350", [] () -> const std::string& { return common::gbk<"流畅">(); }},
 }};
 
+// The rest of a stream address after the host, as cut with its backslashes
+// removed, is usable only while the address stays on the stream host: it
+// starts a path and holds no '@', space or control byte that could make a
+// client read another host out of it.
+bool stays_on_stream_host(std::string_view rest) {
+    if (rest.empty() || rest.front() != '/') return false;
+    for (unsigned char c : rest) {
+        if (c == '@' || c <= 0x20 || c == 0x7F) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 const std::string& no_quality_label() { return common::gbk<"无可用清晰度">(); }
@@ -39,6 +51,9 @@ stream_choice select_stream(std::string_view descriptor) {
         std::string marker = std::string(q.probe) + "\":[\"http:\\/\\/" + stream_host;
         std::string cut = web::text_between(descriptor, marker, "&tss=no");
         cut = common::replace_subtext(cut, "\\", "");
+        // A probe met elsewhere (inside a longer number), a missing marker or
+        // terminator, or a cut leading off the host: this rung has no address.
+        if (!stays_on_stream_host(cut)) continue;
         stream_choice choice;
         choice.found = true;
         choice.address = "http://" + stream_host + cut + "&tss=no";

@@ -16,7 +16,9 @@ struct stream_choice {
 };
 
 // The first of 1080p, 720p, 1300, 1000, 350 (exact case) that the descriptor
-// names decides; its address is rebuilt on the stream host.
+// names with a usable address decides; its address is rebuilt on the stream
+// host. A rung whose cut is empty, or would lead off the stream host, is
+// passed over; not found when no rung is left.
 stream_choice select_stream(std::string_view descriptor);
 
 // Appends a numbered row to 超级列表框1 in one window call.

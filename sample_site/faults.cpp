@@ -77,12 +77,46 @@ std::string insert_nul_bytes(std::string body) {
     return body;
 }
 
-std::string oversized_header_lines() {
+std::string oversized_header_lines(std::size_t count) {
     std::string lines;
     const std::string padding(1000, 'x');
-    for (int i = 0; i < 66; ++i) lines += "X-Padding-" + std::to_string(i) + ": " + padding + "\r\n";
+    for (std::size_t i = 0; i < count; ++i) lines += "X-Padding-" + std::to_string(i) + ": " + padding + "\r\n";
     lines += "Set-Cookie: after_padding=1; path=/\r\n";
     return lines;
+}
+
+std::string cookie_flood_lines(std::size_t count) {
+    std::string lines;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string n = std::to_string(i);
+        lines += "Set-Cookie: c" + n + "=" + n + "\r\n";
+    }
+    return lines;
+}
+
+std::string insert_crlf_in_ids(std::string_view body) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < body.size()) {
+        const auto rest = body.substr(i);
+        std::size_t marker = 0;
+        for (const std::string_view name : {"vid:", "pid:", "vid:'", "pid:'"}) {
+            const bool fits = rest.size() >= name.size() &&
+                              std::equal(name.begin(), name.end(), rest.begin(),
+                                         [](char a, char b) { return a == (b | 0x20) || a == b; });
+            if (fits) marker = name.size();
+        }
+        if (marker == 0) {
+            out += body[i++];
+            continue;
+        }
+        std::size_t end = i + marker;
+        while (end < body.size() && body[end] >= '0' && body[end] <= '9') ++end;
+        out += body.substr(i, end - i);
+        if (end > i + marker) out += crlf_injection;
+        i = end;
+    }
+    return out;
 }
 
 namespace {

@@ -56,9 +56,27 @@ std::size_t middle_break(std::string_view body);
 inline constexpr std::string_view invalid_utf8_block =
     "\x80 \xC0\xAF \xED\xA0\x80 \xF8\x88\x80\x80\x80 \xFF\xFE \xE6\xAF";
 
-// Over 64 KiB of padding header lines, then a Set-Cookie line
-// "after_padding=1; path=/" at the very end of the block.
-std::string oversized_header_lines();
+// `lines` padding header lines of about 1 KB each (66 by default: over
+// 64 KiB), then a Set-Cookie line "after_padding=1; path=/" at the very end
+// of the block.
+std::string oversized_header_lines(std::size_t lines = 66);
+inline constexpr std::size_t over_cap_padding_lines = 1100;  // over 1 MiB
+
+// `count` Set-Cookie lines "c<i>=<i>" for i from 0, each about 20 bytes.
+std::string cookie_flood_lines(std::size_t count);
+inline constexpr std::size_t default_cookie_flood_size = 10000;
+
+// Each video and programme ID of a page ("vid:5001", "pid:'1001'", any
+// case) followed by crlf_injection.
+std::string insert_crlf_in_ids(std::string_view body);
+inline constexpr std::string_view crlf_injection = "\r\nX-Injected: yes\r\nCookie: injected=1";
+
+// The slow_head answer: a head without a Content-Type, and a short body.
+inline constexpr std::string_view slow_head_answer = "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nslow head";
+inline constexpr std::size_t slow_head_size = slow_head_answer.size() - 9;
+
+// The cookie that the second address adds under redirect_elsewhere.
+inline constexpr std::string_view elsewhere_cookie_line = "Set-Cookie: elsewhere=1; path=/\r\n";
 
 // A complete answer of `status` with the given body and extra header lines
 // (each ending in CRLF); always "Connection: close".

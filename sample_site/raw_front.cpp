@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <stdexcept>
 
 namespace sample_site {
 namespace {
@@ -37,22 +38,31 @@ std::string html_response(int status, std::string_view body) {
 }  // namespace
 
 raw_front::raw_front(int port, const fault_table& faults, request_log& log)
-    : faults_(faults), log_(log), listener_(listen_loopback(port)), port_(bound_port(listener_)) {}
+    : faults_(faults), log_(log), listener_(listen_loopback(port)), port_(bound_port(listener_)) {
+    try {
+        second_listener_ = listen_loopback(port_, second_loopback);
+    } catch (const std::runtime_error&) {
+        second_listener_ = -1;  // only redirect_elsewhere needs it
+    }
+}
 
 raw_front::~raw_front() {
     stop();
     ::close(listener_);
+    if (second_listener_ >= 0) ::close(second_listener_);
 }
 
 void raw_front::start(int inner_port, std::string hostile_page) {
     inner_port_ = inner_port;
     hostile_page_ = std::move(hostile_page);
-    acceptor_ = std::thread([this] { accept_loop(); });
+    acceptor_ = std::thread([this] { accept_loop(listener_); });
+    if (second_listener_ >= 0) second_acceptor_ = std::thread([this] { accept_loop(second_listener_); });
 }
 
 void raw_front::stop() {
     stop_.raise();
     if (acceptor_.joinable()) acceptor_.join();
+    if (second_acceptor_.joinable()) second_acceptor_.join();
     std::list<std::unique_ptr<worker>> workers;
     {
         std::lock_guard lock(workers_mutex_);
@@ -61,9 +71,9 @@ void raw_front::stop() {
     for (auto& w : workers) w->thread.join();
 }
 
-void raw_front::accept_loop() {
-    while (wait_for(listener_, POLLIN, -1, stop_) == io_result::ok) {
-        const int client = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+void raw_front::accept_loop(int listener) {
+    while (wait_for(listener, POLLIN, -1, stop_) == io_result::ok) {
+        const int client = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client < 0) continue;
         ++connections_;
         // An answer goes out in several writes; on a kept connection, Nagle's
@@ -230,6 +240,19 @@ void raw_front::answer_with_fault(int client, fault mode, const std::string& req
     case fault::huge_body:
         huge_body(client);
         return;
+    case fault::slow_head:
+        slow_head(client);
+        return;
+    case fault::redirect_elsewhere:
+        if (local_address(client) != second_loopback) {
+            const std::string elsewhere = "http://127.0.0.2:" + std::to_string(port_) + target;
+            write_all(client,
+                      make_response(302, "text/html; charset=utf-8", "<a href=\"" + elsewhere + "\">moved</a>\n",
+                                    "Location: " + elsewhere + "\r\n"),
+                      idle_ms, stop_);
+            return;
+        }
+        break;  // the second address answers with a cookie added, below
     default:
         break;
     }
@@ -252,6 +275,18 @@ void raw_front::answer_with_fault(int client, fault mode, const std::string& req
     case fault::oversized_headers:
         parts->head += oversized_header_lines();
         break;
+    case fault::head_over_cap:
+        parts->head += oversized_header_lines(over_cap_padding_lines);
+        break;
+    case fault::cookie_flood:
+        parts->head += cookie_flood_lines(cookie_flood_size_);
+        break;
+    case fault::crlf_in_ids:
+        parts->body = insert_crlf_in_ids(parts->body);
+        break;
+    case fault::redirect_elsewhere:
+        parts->head += elsewhere_cookie_line;
+        break;
     default:
         break;
     }
@@ -268,6 +303,16 @@ void raw_front::drip(int client, std::string_view bytes) {
         bytes.remove_prefix(piece.size());
         if (!bytes.empty() && !pause_for(drip_interval_ms, stop_)) return;
     }
+}
+
+void raw_front::slow_head(int client) {
+    std::string_view head = slow_head_answer.substr(0, slow_head_size);
+    while (!head.empty()) {
+        if (write_all(client, head.substr(0, 1), idle_ms, stop_) != io_result::ok) return;
+        head.remove_prefix(1);
+        if (!pause_for(slow_head_interval_ms_, stop_)) return;
+    }
+    write_all(client, slow_head_answer.substr(slow_head_size), idle_ms, stop_);
 }
 
 void raw_front::reset_mid_body(int client, const std::string& response) {

@@ -62,6 +62,10 @@ int server::port() const { return impl_->front->port(); }
 
 std::string server::host() const { return "127.0.0.1:" + std::to_string(port()); }
 
+std::string server::second_host() const {
+    return impl_->front->has_second_address() ? "127.0.0.2:" + std::to_string(port()) : std::string();
+}
+
 std::string server::stream_host() const { return impl_->stream_host; }
 
 void server::set_fault(fault mode, std::string target_prefix) { impl_->faults.set(mode, std::move(target_prefix)); }
@@ -73,6 +77,12 @@ void server::set_connection_options(const connection_options& options) {
 void server::clear_faults() { impl_->faults.clear(); }
 
 void server::set_huge_body_size(std::uint64_t bytes) { impl_->front->set_huge_body_size(bytes); }
+
+void server::set_cookie_flood_size(std::size_t cookies) { impl_->front->set_cookie_flood_size(cookies); }
+
+void server::set_slow_head_interval(std::chrono::milliseconds pause) {
+    impl_->front->set_slow_head_interval(static_cast<int>(pause.count()));
+}
 
 std::vector<logged_request> server::requests() const { return impl_->log.all(); }
 

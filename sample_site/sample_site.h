@@ -4,6 +4,7 @@
 // tests, where it binds port 0 and is ready before the constructor returns.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -34,6 +35,15 @@ enum class fault {
     oversized_headers,  // over 64 KiB of header lines, a Set-Cookie line last
     hostile_patterns,   // one genuine search record and vid line, then openings
                         // that make a backtracking matcher give up
+    cookie_flood,       // the ordinary answer with 10,000 short Set-Cookie lines
+                        // (see set_cookie_flood_size)
+    slow_head,          // a short answer whose head comes one byte a second
+                        // (see set_slow_head_interval), then its body at once
+    head_over_cap,      // over 1 MiB of header lines, a Set-Cookie line last
+    crlf_in_ids,        // CR LF and header lines after every video and programme
+                        // ID of the ordinary body
+    redirect_elsewhere, // 302 to the same target on 127.0.0.2, which answers it
+                        // ordinarily with the cookie "elsewhere=1; path=/" added
 };
 // "Middle" is just past the first line break at or after half the body; the
 // ordinary answer is otherwise kept byte for byte (Content-Length adjusted).
@@ -59,6 +69,9 @@ public:
 
     int port() const;
     std::string host() const;         // "127.0.0.1:port"
+    // "127.0.0.2:port", where the site answers too; empty when that
+    // address could not be had.
+    std::string second_host() const;
     std::string stream_host() const;  // what descriptors name
 
     // A target that several prefixes fit gets the fault of the longest;
@@ -72,6 +85,10 @@ public:
     // Kept connections and link delays; connections already open follow the
     // new options from their next request on.
     void set_connection_options(const connection_options& options);
+    // Set-Cookie lines of the cookie_flood answer (10,000 unless changed).
+    void set_cookie_flood_size(std::size_t cookies);
+    // Pause between the head bytes of the slow_head answer (1 s unless changed).
+    void set_slow_head_interval(std::chrono::milliseconds pause);
 
     // Every request received so far, oldest first.
     std::vector<logged_request> requests() const;

@@ -19,11 +19,11 @@
 namespace sample_site {
 namespace {
 
-sockaddr_in loopback(int port) {
+sockaddr_in loopback(int port, std::uint32_t host = first_loopback) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_addr.s_addr = htonl(host);
     return address;
 }
 
@@ -50,16 +50,18 @@ bool stop_signal::raised() const {
     return ::poll(&p, 1, 0) > 0;
 }
 
-int listen_loopback(int port) {
+int listen_loopback(int port, std::uint32_t host) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const auto address = loopback(port);
+    const auto address = loopback(port, host);
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 128) != 0) {
         const std::string why = std::strerror(errno);
         ::close(fd);
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + why);
+        char name[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &address.sin_addr, name, sizeof name);
+        throw std::runtime_error("cannot listen on " + std::string(name) + ":" + std::to_string(port) + ": " + why);
     }
     return fd;
 }
@@ -69,6 +71,13 @@ int bound_port(int fd) {
     socklen_t length = sizeof address;
     if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return -1;
     return ntohs(address.sin_port);
+}
+
+std::uint32_t local_address(int fd) {
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+    return ntohl(address.sin_addr.s_addr);
 }
 
 int connect_loopback(int port, const stop_signal& stop) {

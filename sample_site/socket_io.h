@@ -2,6 +2,7 @@
 // thread stays blocked in a read or a write once the site shuts down.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,16 @@ private:
 
 enum class io_result { ok, closed, timed_out, stopped, failed };
 
-// Non-blocking listening socket on 127.0.0.1:port (0: any free port).
-// Throws std::runtime_error when the port cannot be had.
-int listen_loopback(int port);
+inline constexpr std::uint32_t first_loopback = 0x7F000001;   // 127.0.0.1
+inline constexpr std::uint32_t second_loopback = 0x7F000002;  // 127.0.0.2
+
+// Non-blocking listening socket on the loopback address (host byte order)
+// and port (0: any free port). Throws std::runtime_error when the port
+// cannot be had.
+int listen_loopback(int port, std::uint32_t address = first_loopback);
+
+// The local address a connected socket was accepted on (host byte order).
+std::uint32_t local_address(int fd);
 int bound_port(int fd);
 
 // -1 when the connection cannot be made.

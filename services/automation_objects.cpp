@@ -33,49 +33,78 @@ namespace {
 
 bool same_name(std::string_view a, std::string_view b) { return same_ignoring_case(a, b); }
 
-std::string top_as_gbk(duk_context* ctx) {
-    duk_size_t length = 0;
-    const char* text = duk_safe_to_lstring(ctx, -1, &length);
+std::string cesu8_as_gbk(const char* text, std::size_t length) {
     auto units = decode_code_page(std::string_view(text, length), code_page_cesu8);
     return units ? encode_code_page(*units, code_page_gbk).value_or(std::string()) : std::string();
 }
 
 bool speaks_jscript(const automation_object::engine& e) { return same_name(e.language, "JScript"); }
 
-// Calls `method` and leaves its result on the stack; false when the call
-// failed (an error value is left instead).
-bool call_method(automation_object::engine& e, std::string_view method, const std::vector<std::string>& arguments) {
-    duk_context* ctx = e.context;
-    if (!speaks_jscript(e)) {
-        duk_push_undefined(ctx);
+// What one engine call works on. Every engine operation that can raise an
+// error (evaluating, reading a property, calling, converting the result) runs
+// inside duk_safe_call, so an error ends the call instead of reaching the
+// engine's fatal handler, which aborts the program. An error unwinds the safe
+// call without C++ destructors, so the frame holds plain pointers only.
+struct engine_call {
+    bool run = false;                        // Run: call a global function; else evaluate `text`
+    std::string_view text;                   // the source, or the function's name (UTF-8)
+    const std::string* arguments = nullptr;  // Run's arguments, UTF-8
+    std::size_t argument_count = 0;
+    bool as_number = false;                  // leave a number, else a string or undefined
+};
+
+duk_ret_t carry_out(duk_context* ctx, void* data) {
+    const auto* call = static_cast<const engine_call*>(data);
+    if (call->run) {
+        duk_push_global_object(ctx);
+        duk_get_prop_lstring(ctx, -1, call->text.data(), call->text.size());
+        if (!duk_is_function(ctx, -1)) return DUK_RET_TYPE_ERROR;
+        duk_require_stack(ctx, static_cast<duk_idx_t>(call->argument_count));
+        for (std::size_t k = 0; k < call->argument_count; ++k) {
+            duk_push_lstring(ctx, call->arguments[k].data(), call->arguments[k].size());
+        }
+        duk_call(ctx, static_cast<duk_idx_t>(call->argument_count));
+    } else {
+        duk_eval_lstring(ctx, call->text.data(), call->text.size());
+    }
+    if (call->as_number) {
+        duk_to_number(ctx, -1);
+    } else if (!duk_is_undefined(ctx, -1)) {
+        duk_to_string(ctx, -1);
+    }
+    return 1;
+}
+
+// Carries out `method` and hands its result to `take` (a number, a string or
+// undefined on the top of the stack); false when the call failed. After the
+// safe call only reads that cannot raise an error touch the stack.
+template <class Take>
+bool call_method(automation_object::engine& e, std::string_view method, const std::vector<std::string>& arguments,
+                 bool as_number, Take take) {
+    if (!speaks_jscript(e)) return false;
+    engine_call call;
+    call.as_number = as_number;
+    std::string text;
+    std::vector<std::string> utf8_arguments;
+    if (same_name(method, "ExecuteStatement")) {
+        text = arguments.empty() ? std::string() : convert_gbk_to_utf8(arguments[0]);
+    } else if (same_name(method, "Run")) {
+        if (arguments.empty()) return false;
+        call.run = true;
+        text = convert_gbk_to_utf8(arguments[0]);
+        for (std::size_t k = 1; k < arguments.size(); ++k) utf8_arguments.push_back(convert_gbk_to_utf8(arguments[k]));
+        call.arguments = utf8_arguments.data();
+        call.argument_count = utf8_arguments.size();
+    } else {
         return false;
     }
-    if (same_name(method, "ExecuteStatement")) {
-        std::string source = arguments.empty() ? std::string() : convert_gbk_to_utf8(arguments[0]);
-        return duk_peval_lstring(ctx, source.data(), source.size()) == 0;
-    }
-    if (same_name(method, "Run")) {
-        if (arguments.empty()) {
-            duk_push_undefined(ctx);
-            return false;
-        }
-        std::string name = convert_gbk_to_utf8(arguments[0]);
-        duk_push_global_object(ctx);
-        duk_get_prop_lstring(ctx, -1, name.data(), name.size());
-        duk_remove(ctx, -2);
-        if (!duk_is_function(ctx, -1)) {
-            duk_pop(ctx);
-            duk_push_undefined(ctx);
-            return false;
-        }
-        for (std::size_t k = 1; k < arguments.size(); ++k) {
-            std::string arg = convert_gbk_to_utf8(arguments[k]);
-            duk_push_lstring(ctx, arg.data(), arg.size());
-        }
-        return duk_pcall(ctx, static_cast<duk_idx_t>(arguments.size() - 1)) == DUK_EXEC_SUCCESS;
-    }
-    duk_push_undefined(ctx);
-    return false;
+    call.text = text;
+    duk_context* ctx = e.context;
+    if (!duk_check_stack(ctx, 1)) return false;
+    bool ok = duk_safe_call(ctx, carry_out, &call, 0, 1) == DUK_EXEC_SUCCESS;
+    if (ok) take(ctx);
+    duk_pop(ctx);
+    return ok;
 }
 
 }  // namespace
@@ -101,9 +130,8 @@ bool object_set_property(automation_object& object, std::string_view property, s
 double object_call_number(automation_object& object, std::string_view method, const std::vector<std::string>& arguments) {
     automation_object::engine* e = object.get();
     if (e == nullptr) return 0;
-    bool ok = call_method(*e, method, arguments);
-    double result = ok ? duk_to_number(e->context, -1) : 0;
-    duk_pop(e->context);
+    double result = 0;
+    call_method(*e, method, arguments, true, [&](duk_context* ctx) { result = duk_get_number(ctx, -1); });
     return result;
 }
 
@@ -112,11 +140,12 @@ std::string object_call_text(automation_object& object, std::string_view method,
     automation_object::engine* e = object.get();
     if (succeeded != nullptr) *succeeded = false;
     if (e == nullptr) return {};
-    bool ok = call_method(*e, method, arguments);
-    if (succeeded != nullptr) *succeeded = ok;
     std::string result;
-    if (ok && !duk_is_undefined(e->context, -1)) result = top_as_gbk(e->context);
-    duk_pop(e->context);
+    bool ok = call_method(*e, method, arguments, false, [&](duk_context* ctx) {
+        duk_size_t length = 0;
+        if (const char* text = duk_get_lstring(ctx, -1, &length)) result = cesu8_as_gbk(text, length);
+    });
+    if (succeeded != nullptr) *succeeded = ok;
     return result;
 }
 

@@ -106,15 +106,47 @@ void request_stop();
 bool stop_requested();
 
 // --- files
+//
+// Paths the file system gives (the program's directory, the download folder)
+// are native bytes, UTF-8 here, and may hold characters GBK lacks; only
+// names made from page text start as GBK.
 
-// The directory of the executable, without a trailing separator.
+// The directory of the executable as GBK text, without a trailing separator.
 std::string program_directory();
-// For tests: program_directory() answers `directory` from now on; an empty
-// text returns to the executable's directory.
-void replace_program_directory_for_testing(std::string directory);
-// Creates or truncates the file at `path` and writes the arrays one after
-// another. False when the path is empty or opening or writing fails.
+// The same directory as native bytes.
+std::string program_directory_path();
+// For tests: the program's directory is `native_directory` from now on; an
+// empty text returns to the executable's directory.
+void replace_program_directory_for_testing(std::string native_directory);
+// Creates or truncates the file at the GBK `path` and writes the arrays one
+// after another. False when the path is empty or opening or writing fails.
 bool write_file(std::string_view path, std::initializer_list<byte_array> parts);
+
+// The folder saved files go to (native bytes): the program's directory when
+// a file can be created there, else the user's download folder.
+struct save_folder {
+    std::string path;
+    bool beside_program = false;
+};
+save_folder choose_save_folder();
+// XDG_DOWNLOAD_DIR of $XDG_CONFIG_HOME/user-dirs.dirs (else
+// ~/.config/user-dirs.dirs) when it names a folder, else ~/Downloads when it
+// exists, else the home folder; empty when no home is known.
+std::string download_folder();
+
+// The longest file name, in bytes, that a folder entry may have.
+inline constexpr std::size_t longest_file_name = 255;
+// A name that is one entry of a folder, from a UTF-8 `stem` and an ASCII
+// `extension` such as ".html": '/', backslash, NUL and other control bytes
+// become '_', an empty stem is "_" and a leading '.' becomes '_' (so no name
+// is hidden, "." or ".."), and a stem too long for the whole to fit
+// longest_file_name bytes is cut at a character boundary.
+std::string disk_file_name(std::string_view stem, std::string_view extension);
+// Replaces `name` in the native `folder` atomically: the bytes go to a
+// temporary file with a short name of its own in that folder, which is then
+// renamed. False, leaving any old file as it was, when `name` is not a
+// single folder entry or anything fails.
+bool write_file_in(std::string_view folder, std::string_view name, std::initializer_list<byte_array> parts);
 
 // In-memory files, named by small numbers until closed.
 int open_memory_file();

@@ -18,12 +18,17 @@ std::atomic<bool> stopping{false};
 bool start_thread(std::function<void()> subroutine) {
     running.fetch_add(1);
     try {
-        std::thread([work = std::move(subroutine)] {
-            try {
-                if (work) work();
-            } catch (...) {
-                // A run that fails ends like one that finished: the window
-                // must not be taken down by it.
+        std::thread([work = std::move(subroutine)]() mutable {
+            {
+                // Whatever the run holds is released before it counts as
+                // ended, so nothing of it outlives the count.
+                auto run = std::move(work);
+                try {
+                    if (run) run();
+                } catch (...) {
+                    // A run that fails ends like one that finished: the
+                    // window must not be taken down by it.
+                }
             }
             running.fetch_sub(1);
         }).detach();

@@ -5,6 +5,8 @@
 #include <mutex>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "common/text_ops.h"
 #include "web/curl_share.h"
@@ -173,35 +175,69 @@ struct jar_handle {
     jar_handle& operator=(const jar_handle&) = delete;
 };
 
+std::string joined_by_tabs(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) line += (i ? "\t" : "") + fields[i];
+    return line;
+}
+
+// The jar's lines grouped by cookie domain and name: what storing a cookie
+// of that name for that domain replaces.
+class held_cookies {
+public:
+    explicit held_cookies(CURL* jar) {
+        for (const std::string& line : list_jar(jar)) {
+            std::vector<std::string> fields = split_tabs(line);
+            if (fields.size() != 7) continue;
+            std::string_view domain = fields[0];
+            if (domain.starts_with("#HttpOnly_")) domain.remove_prefix(10);
+            if (domain.starts_with(".")) domain.remove_prefix(1);
+            const std::string key = key_of(domain, fields[5]);
+            by_key_[key].push_back(std::move(fields));
+        }
+    }
+
+    // Expires each cookie held under the record's domain and name (re-adding
+    // it with the same domain, path and name and a past expiry replaces it),
+    // then adds the record unless it is itself an expiry.
+    void replace(CURL* jar, const cookie_record& record) {
+        std::vector<std::vector<std::string>>& held = by_key_[key_of(record.domain, record.name)];
+        for (std::vector<std::string>& fields : held) {
+            fields[4] = "1";
+            curl_easy_setopt(jar, CURLOPT_COOKIELIST, joined_by_tabs(fields).c_str());
+        }
+        held.clear();
+        if (record.expired) return;
+        const std::string line = record.netscape_line();
+        curl_easy_setopt(jar, CURLOPT_COOKIELIST, line.c_str());
+        held.push_back(split_tabs(line));
+    }
+
+private:
+    static std::string key_of(std::string_view domain, std::string_view name) {
+        return common::to_lower(domain) + '\t' + std::string(name);
+    }
+
+    std::unordered_map<std::string, std::vector<std::vector<std::string>>> by_key_;
+};
+
 }  // namespace
 
-bool store_cookie(const cookie_triple& cookie) {
-    const std::optional<cookie_record> record = read_cookie(cookie);
-    if (!record) return false;
+bool store_cookie(const cookie_triple& cookie) { return store_response_cookies({cookie}) == 1; }
+
+std::size_t store_response_cookies(const std::vector<cookie_triple>& cookies) {
+    std::vector<cookie_record> records;
+    for (std::size_t i = 0; i < cookies.size() && i < max_cookies_per_response; ++i) {
+        if (std::optional<cookie_record> record = read_cookie(cookies[i])) records.push_back(std::move(*record));
+    }
+    if (records.empty()) return 0;
 
     std::lock_guard lock(store_guard);
     jar_handle jar;
-    if (jar.handle == nullptr) return false;
-
-    // Expire each cookie of this name held for this domain: re-adding it
-    // with the same domain, path and name and a past expiry replaces it.
-    for (const std::string& line : list_jar(jar.handle)) {
-        std::vector<std::string> fields = split_tabs(line);
-        if (fields.size() != 7 || fields[5] != record->name) continue;
-        std::string_view domain = fields[0];
-        if (domain.starts_with("#HttpOnly_")) domain.remove_prefix(10);
-        if (domain.starts_with(".")) domain.remove_prefix(1);
-        if (!common::same_ignoring_case(domain, record->domain)) continue;
-        fields[4] = "1";
-        std::string expired;
-        for (std::size_t i = 0; i < fields.size(); ++i) expired += (i ? "\t" : "") + fields[i];
-        curl_easy_setopt(jar.handle, CURLOPT_COOKIELIST, expired.c_str());
-    }
-    if (!record->expired) {
-        const std::string line = record->netscape_line();
-        curl_easy_setopt(jar.handle, CURLOPT_COOKIELIST, line.c_str());
-    }
-    return true;
+    if (jar.handle == nullptr) return 0;
+    held_cookies held(jar.handle);
+    for (const cookie_record& record : records) held.replace(jar.handle, record);
+    return records.size();
 }
 
 std::vector<std::string> stored_cookies_for_testing() {

@@ -6,6 +6,7 @@
 // domain (whatever its path), so each name is held once per domain.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@ namespace web {
 // empty or malformed name, control bytes in the value, or a domain that is
 // not the host's own.
 bool store_cookie(const cookie_triple& cookie);
+
+// The most cookies one response may set; the lines after them are ignored.
+inline constexpr std::size_t max_cookies_per_response = 50;
+
+// Stores, in order, the first max_cookies_per_response cookies that one
+// response sets, each as store_cookie would, looking through the store
+// once for them all. The number stored.
+std::size_t store_response_cookies(const std::vector<cookie_triple>& cookies);
 
 // For tests: every cookie held, one line each in the Netscape cookie-file
 // layout (domain, subdomains, path, secure, expiry, name, value; tab

@@ -7,6 +7,23 @@ namespace {
 
 bool lacks(std::string_view text, std::string_view marker) { return common::find_text(text, marker, 1, true) == -1; }
 
+bool is_control(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// `text` with each byte that `escaped` picks written as %XX.
+template <typename Pick>
+std::string escape_bytes(std::string_view text, Pick escaped) {
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (unsigned char c : text) {
+        if (escaped(c)) {
+            common::append_percent_escape(encoded, c);
+        } else {
+            encoded += static_cast<char>(c);
+        }
+    }
+    return encoded;
+}
+
 }  // namespace
 
 std::string build_header_text(std::string_view extra_headers, std::string_view url, bool post,
@@ -15,7 +32,7 @@ std::string build_header_text(std::string_view extra_headers, std::string_view u
     if (lacks(text, "Accept: ")) text += default_accept_line;
     if (lacks(text, "Referer: ")) {
         text += "Referer: ";
-        text += url;
+        text += encode_control_bytes(url);
         text += "\r\n";
     }
     if (lacks(text, "Accept-Language: ")) text += default_language_line;
@@ -49,17 +66,10 @@ std::vector<std::string> header_lines(std::string_view header_text) {
     return lines;
 }
 
+std::string encode_control_bytes(std::string_view text) { return escape_bytes(text, is_control); }
+
 std::string encode_request_path(std::string_view path) {
-    std::string encoded;
-    encoded.reserve(path.size());
-    for (unsigned char c : path) {
-        if (c <= 0x20 || c >= 0x7F) {
-            common::append_percent_escape(encoded, c);
-        } else {
-            encoded += static_cast<char>(c);
-        }
-    }
-    return encoded;
+    return escape_bytes(path, [](unsigned char c) { return is_control(c) || c == ' ' || c >= 0x80; });
 }
 
 }  // namespace web

@@ -15,7 +15,9 @@ inline constexpr std::string_view default_language_line = "Accept-Language: zh-c
 inline constexpr std::string_view form_type_line = "Content-Type: application/x-www-form-urlencoded\r\n";
 
 // The caller's lines with the routine's own appended, each only when the
-// header text as it stands lacks it (ASCII case ignored): Accept, Referer,
+// header text as it stands lacks it (ASCII case ignored): Accept, Referer
+// (the url with its control bytes escaped, so page text in it cannot start
+// a header line of its own),
 // Accept-Language; then the cookie line for GET, or for POST the form type
 // and length of a non-empty body and then the cookie line. The cookie line
 // ends the text with an empty line.
@@ -25,6 +27,9 @@ std::string build_header_text(std::string_view extra_headers, std::string_view u
 // The header text's lines: the runs of bytes between line ends (CR, LF or
 // both), empty lines left out, so no line carries a stray line end.
 std::vector<std::string> header_lines(std::string_view header_text);
+
+// The text with every control byte (below 0x20, and 0x7F) written as %XX.
+std::string encode_control_bytes(std::string_view text);
 
 // The path with every byte that a request line cannot carry raw (space,
 // control bytes, bytes of 0x80 and above) written as %XX.

@@ -15,6 +15,8 @@ public:
     void add_line(std::string_view line);
 
     bool received() const { return !block_.empty(); }
+    // The block's empty line has come.
+    bool complete() const { return complete_; }
 
     // The status line and header lines, each ended by CR LF, then the empty
     // line; a block cut short is ended as if it had been complete.

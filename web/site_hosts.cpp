@@ -1,7 +1,10 @@
 #include "web/site_hosts.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <utility>
+
+#include "common/code_page.h"
 
 #ifndef QUORLA_SITE_HOST
 #error "QUORLA_SITE_HOST, QUORLA_SEARCH_HOST and QUORLA_STREAM_HOST come from web/CMakeLists.txt"
@@ -17,6 +20,26 @@ site_hosts& hosts_in_use() {
     return hosts;
 }
 
+bool is_ascii_alnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// A value as the message shows it: control bytes become '?' and a long value
+// is cut (on a UTF-8 character boundary) with "...".
+std::string shown_value(std::string_view value) {
+    constexpr std::size_t longest = 80;
+    std::string shown;
+    for (char c : value) {
+        auto byte = static_cast<unsigned char>(c);
+        shown += (byte < 0x20 || byte == 0x7F) ? '?' : c;
+    }
+    if (shown.size() > longest) {
+        std::size_t cut = longest;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
+        shown.resize(cut);
+        shown += "...";
+    }
+    return shown;
+}
+
 }  // namespace
 
 site_hosts current_hosts() {
@@ -27,6 +50,64 @@ site_hosts current_hosts() {
 void replace_hosts_for_testing(site_hosts hosts) {
     std::lock_guard lock(hosts_guard);
     hosts_in_use() = std::move(hosts);
+}
+
+bool is_host_value(std::string_view value) {
+    std::size_t colon = value.find(':');
+    std::string_view name = value.substr(0, colon);
+    if (name.empty()) return false;
+    for (char c : name) {
+        if (!is_ascii_alnum(c) && c != '.' && c != '-') return false;
+    }
+    if (colon == std::string_view::npos) return true;
+    std::string_view port = value.substr(colon + 1);
+    if (port.empty() || port.size() > 5) return false;
+    long number = 0;
+    for (char c : port) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + (c - '0');
+    }
+    return number >= 1 && number <= 65535;
+}
+
+chosen_hosts choose_hosts(const site_hosts& built_in, const environment_lookup& lookup) {
+    chosen_hosts chosen{built_in, {}};
+    const std::pair<const char*, std::string site_hosts::*> roles[] = {
+        {"QUORLA_SITE_HOST", &site_hosts::site},
+        {"QUORLA_SEARCH_HOST", &site_hosts::search},
+        {"QUORLA_STREAM_HOST", &site_hosts::stream},
+    };
+    for (const auto& [variable, role] : roles) {
+        std::optional<std::string> value = lookup(variable);
+        if (!value) continue;
+        if (is_host_value(*value))
+            chosen.hosts.*role = *value;
+        else
+            chosen.refused.push_back({variable, *value, built_in.*role});
+    }
+    return chosen;
+}
+
+std::vector<refused_host> take_hosts_from_environment() {
+    const site_hosts built_in{QUORLA_SITE_HOST, QUORLA_SEARCH_HOST, QUORLA_STREAM_HOST};
+    chosen_hosts chosen = choose_hosts(built_in, [](const char* variable) -> std::optional<std::string> {
+        const char* value = std::getenv(variable);
+        if (value == nullptr) return std::nullopt;
+        return std::string(value);
+    });
+    std::lock_guard lock(hosts_guard);
+    hosts_in_use() = std::move(chosen.hosts);
+    return chosen.refused;
+}
+
+std::string refused_hosts_message(const std::vector<refused_host>& refused) {
+    std::string text;
+    for (const refused_host& r : refused) {
+        if (!text.empty()) text += "\n";
+        text += "环境变量 " + r.variable + " 的值 “" + shown_value(r.value) +
+                "” 不是有效的主机名（主机 或 主机:端口），已使用内置值 " + r.kept;
+    }
+    return common::convert_utf8_to_gbk(text);
 }
 
 std::string search_page_url(std::string_view encoded_keyword) {

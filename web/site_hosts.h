@@ -1,10 +1,15 @@
 // The video site's three hosts and the four resource addresses built on them.
 // The hosts are compiled in (cache variables SITE_HOST, SEARCH_HOST and
-// STREAM_HOST); tests may replace them while the program runs.
+// STREAM_HOST); at start-up the environment variables QUORLA_SITE_HOST,
+// QUORLA_SEARCH_HOST and QUORLA_STREAM_HOST may override them, and tests may
+// replace them while the program runs.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace web {
 
@@ -18,6 +23,37 @@ struct site_hosts {
 site_hosts current_hosts();
 // For tests: use these hosts from now on.
 void replace_hosts_for_testing(site_hosts hosts);
+
+// True for "name" or "name:port": a non-empty name of ASCII letters, digits,
+// dots and hyphens, and a port of 1 to 65535 written in digits only.
+bool is_host_value(std::string_view value);
+
+// An environment variable whose value is not a host; the built-in host stays.
+struct refused_host {
+    std::string variable;  // "QUORLA_SITE_HOST", ...
+    std::string value;     // as the environment holds it (native bytes)
+    std::string kept;      // the built-in host used instead
+};
+
+struct chosen_hosts {
+    site_hosts hosts;
+    std::vector<refused_host> refused;
+};
+
+// The value of an environment variable, nullopt when it is not set.
+using environment_lookup = std::function<std::optional<std::string>(const char* variable)>;
+
+// `built_in` with each role whose variable is set to a host value replaced by
+// that value; a set variable with any other value (empty included) is refused.
+chosen_hosts choose_hosts(const site_hosts& built_in, const environment_lookup& lookup);
+
+// At start-up, before any request: the compiled-in hosts overridden from the
+// process environment become the hosts in use. Returns the refused variables.
+std::vector<refused_host> take_hosts_from_environment();
+
+// One plain-text message (GBK) naming every refused variable, its value and
+// the host used instead.
+std::string refused_hosts_message(const std::vector<refused_host>& refused);
 
 // "http://" + SEARCH_HOST + "/s?wd=" + encoded keyword
 std::string search_page_url(std::string_view encoded_keyword);

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <mutex>
@@ -18,6 +19,7 @@
 #include "web/page_text.h"
 #include "web/request_text.h"
 #include "web/response_head.h"
+#include "web/socket_activity.h"
 #include "web/url_split.h"
 
 namespace web {
@@ -42,6 +44,9 @@ struct transfer_progress {
     CURL* easy = nullptr;
     std::size_t max_body = 0;
     response_head head;
+    std::size_t head_bytes = 0;  // of this hop's response, interim answers included
+    std::size_t max_head = 0;
+    bool head_over_cap = false;
     clock::time_point last_activity = clock::now();
     curl_off_t sent = 0;
     bool body_started = false;
@@ -95,6 +100,11 @@ std::size_t on_body(char* data, std::size_t, std::size_t count, void* user) {
 std::size_t on_header(char* data, std::size_t, std::size_t count, void* user) {
     auto& state = *static_cast<transfer_progress*>(user);
     state.last_activity = clock::now();
+    state.head_bytes += count;
+    if (state.head_bytes > state.max_head) {
+        state.head_over_cap = true;
+        return 0;  // ends the transfer as failed
+    }
     state.head.add_line(std::string_view(data, count));
     return count;
 }
@@ -194,19 +204,27 @@ struct multi_deleter {
 // window events between rounds (never from inside a curl callback, so a
 // handler that fetches a page of its own does not re-enter curl). False
 // when the program is closing and the transfer was abandoned.
-bool run_transfer(CURL* easy, const transfer_progress& state, std::chrono::milliseconds idle) {
+bool run_transfer(CURL* easy, transfer_progress& state, std::chrono::milliseconds idle) {
     std::unique_ptr<CURLM, multi_deleter> multi(curl_multi_init());
     if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return true;
     bool finished = false;
     bool stopped = false;
+    std::uint64_t received = 0;
     while (!finished) {
         int running = 0;
         CURLMcode performed;
+        std::uint64_t now_received = 0;
         {
             auto pool = lock_connection_pool();
             performed = curl_multi_perform(multi.get(), &running);
+            now_received = bytes_received(multi.get());
         }
         if (performed != CURLM_OK) break;
+        // Bytes of a header line not yet complete count as activity too.
+        if (now_received != received) {
+            received = now_received;
+            state.last_activity = clock::now();
+        }
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
             if (message->msg == CURLMSG_DONE) finished = true;
@@ -267,6 +285,7 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
     transfer_state<Body> state;
     state.easy = h;
     state.max_body = limits.max_body;
+    state.max_head = limits.max_head;
 
     // Port 0 stands for the default port of the HTTP service.
     std::string target = "http://" + host;
@@ -314,14 +333,17 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
     // on as a GET without the lines that described its body, and the
     // caller's cookie and credential lines go to the first server only.
     bool completed = true;
+    std::string answered_url = url;  // whose response the head is
     const std::string first_authority = host + ":" + std::to_string(port == 0 ? 80 : port);
     for (int hop = 0; addressable; ++hop) {
         state.body.clear();
         state.body_started = false;
         state.head = response_head();
+        state.head_bytes = 0;
         state.last_activity = clock::now();
+        answered_url = target;
         completed = run_transfer(h, state, limits.idle);
-        if (!completed || hop == max_redirections) break;
+        if (!completed || state.head_over_cap || hop == max_redirections) break;
 
         long status = 0;
         char* location = nullptr;
@@ -363,13 +385,15 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
     }
     easy.reset();
 
-    const std::string head_text =
-        state.head.received() ? state.head.text() : common::space_text(unanswered_header_size);
+    // A head that never came whole (cut off, or past the cap, ours or the
+    // engine's own) is no response.
+    const bool answered = state.head.complete() && !state.head_over_cap;
+    const std::string head_text = answered ? state.head.text() : common::space_text(unanswered_header_size);
     if (extra_headers) *extra_headers = header_text;
     if (response_headers) *response_headers = head_text;
-    if (!completed) return {};
+    if (!completed || !answered) return {};
 
-    for (const cookie_triple& cookie : cookies_set_by(head_text, url)) store_cookie(cookie);
+    store_response_cookies(cookies_set_by(head_text, answered_url));
     if constexpr (std::is_same_v<Body, common::byte_array>) {
         return convert_body(std::move(state.body), conversion);
     } else {

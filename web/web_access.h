@@ -29,6 +29,8 @@ namespace web {
 // response_headers: the status line and header lines of the final response,
 //                 each ended by "\r\n", then an empty line; 2048 spaces
 //                 when no response came.
+// The cookies the final response sets (at most 50) are stored for its own
+// host, the last one a redirection led to.
 common::byte_array 网页_访问(std::string& url, int 访问方式 = 0, std::string_view proxy = {},
                             std::string* extra_headers = nullptr, std::string_view body = {},
                             std::string_view cookies = {}, int conversion = 0,
@@ -42,11 +44,14 @@ std::string fetch_page_text(std::string url);
 int notice_box(std::string_view message = {}, int style = 64, std::string_view caption = {});
 
 // What one transfer may take before it is given up: what was read until
-// then is kept. A body is cut at max_body bytes and reading ends there.
+// then is kept. A body is cut at max_body bytes and reading ends there. A
+// response whose header block passes max_head bytes is a failed transfer:
+// an empty body, the header text of no response, no cookie stored.
 struct transfer_limits {
     std::chrono::milliseconds connect{60000};  // to have a connection
-    std::chrono::milliseconds idle{60000};     // without a byte received or sent
+    std::chrono::milliseconds idle{60000};     // without a byte received or sent, header bytes included
     std::size_t max_body = std::size_t{256} << 20;
+    std::size_t max_head = std::size_t{1} << 20;
 };
 
 transfer_limits current_transfer_limits();

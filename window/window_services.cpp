@@ -140,6 +140,7 @@ int show_message_box(const std::string& message, int style, const std::string& c
     for (const button& b : buttons) set |= b.qt;
     QWidget* owner = (main_window && main_window->isVisible()) ? main_window.data() : nullptr;
     QMessageBox box(icon_of(style), from_gbk(caption), from_gbk(message), set, owner);
+    box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
     for (const button& b : buttons) {

@@ -5,6 +5,8 @@
 #include <QEvent>
 #include <QTest>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTableWidget>
 
 #include <set>
@@ -91,6 +93,29 @@ TEST_F(services, message_box_codes_and_hook) {
     EXPECT_EQ(seen_caption, gbk<"信息：">());
     EXPECT_EQ(seen_style, 16);
     common::set_message_box_hook(nullptr);
+}
+
+TEST_F(services, page_text_shows_as_its_own_characters) {
+    auto* part1 = window->findChild<QLabel*>("part1");
+    for (const char* text : {"<b>x</b>", "<img src=\"file:///etc/hostname\">", "a &lt; b", "<a href='h'>y</a>"}) {
+        const QString shown = QString::fromUtf8(text);
+        common::status_set_text(control::状态条1, 1, text);
+        EXPECT_EQ(part1->textFormat(), Qt::PlainText) << text;
+        EXPECT_EQ(part1->text(), shown);
+
+        Qt::TextFormat box_format = Qt::AutoText;
+        QString box_text;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            box_format = box->textFormat();
+            box_text = box->text();
+            box->done(QMessageBox::Ok);
+        });
+        common::message_box(text, 0);
+        EXPECT_EQ(box_format, Qt::PlainText) << text;
+        EXPECT_EQ(box_text, shown);
+    }
 }
 
 TEST_F(services, worker_calls_run_on_the_window_thread_without_losing_rows) {

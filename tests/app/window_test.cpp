@@ -183,8 +183,10 @@ TEST_F(window, menus_open_beside_the_pointer_on_empty_list_areas) {
     EXPECT_EQ(seen.at, QCursor::pos() + QPoint(3, 3));
 
     auto* save_menu = main->findChild<QMenu*>(utf("保存地址"));
-    ASSERT_EQ(save_menu->actions().size(), 1);
+    ASSERT_EQ(save_menu->actions().size(), 3);
     EXPECT_EQ(save_menu->actions()[0]->text(), utf("保存所有地址"));
+    EXPECT_EQ(save_menu->actions()[1]->text(), utf("保存为播放列表"));
+    EXPECT_EQ(save_menu->actions()[2]->text(), utf("保存为下载列表"));
     auto* hit_menu = main->findChild<QMenu*>(utf("搜索获取"));
     ASSERT_EQ(hit_menu->actions().size(), 1);
     EXPECT_EQ(hit_menu->actions()[0]->text(), utf("获取地址"));
@@ -332,4 +334,15 @@ TEST_F(window, with_no_mode_chosen_the_button_does_nothing) {
     EXPECT_EQ(boxes, 0);
     EXPECT_EQ(common::running_threads(), 0);
     EXPECT_EQ(status(), "x");
+}
+
+TEST_F(window, edit_boxes_keep_a_long_paste_whole) {
+    const QString pasted(100'000, QLatin1Char('7'));
+    for (control box_name : {control::编辑框1, control::编辑框2}) {
+        auto* box = main->findChild<QLineEdit*>(utf(common::control_name(box_name)));
+        ASSERT_NE(box, nullptr);
+        box->clear();
+        box->insert(pasted);  // what a paste does
+        EXPECT_EQ(common::edit_text(box_name).size(), 100'000u) << common::control_name(box_name);
+    }
 }

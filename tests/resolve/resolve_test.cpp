@@ -252,9 +252,9 @@ TEST_F(resolve_run, two_runs_at_once_keep_every_row_whole) {
         if (vid == "5005") {
             EXPECT_EQ(cell(row, 2), "");
             EXPECT_EQ(cell(row, 3), g("无可用清晰度"));
-        } else if (vid == "5007") {  // "1300" only inside the duration: an empty cut
-            EXPECT_EQ(cell(row, 2), "http://10.0.0.7&tss=no");
-            EXPECT_EQ(cell(row, 3), g("超清"));
+        } else if (vid == "5007") {  // "1300" only inside the duration: the 350 rung is used
+            EXPECT_EQ(cell(row, 2), "http://10.0.0.7/stream/v5007/350.flv?key=smv5007&tss=no");
+            EXPECT_EQ(cell(row, 3), g("流畅"));
         } else {
             EXPECT_NE(cell(row, 2).find("/v" + vid + "/"), std::string::npos) << row << " " << cell(row, 2);
         }
@@ -356,7 +356,19 @@ TEST(quality_ladder, the_first_probe_found_decides) {
          "http://H/a/b.mp4?x=1&tss=no", "1080P"},
         {R"("q1000":["http:\/\/H\/c&tss=no"])", true, "http://H/c&tss=no", g("高清")},
         {R"("x1080P":["http:\/\/H\/no&tss=no"],"y720p":["HTTP:\/\/H\/y\\z&tss=no"])", true, "http://H/yz&tss=no", "720P"},
-        {R"("d":"13000","k350":["http:\/\/H\/s&tss=no"])", true, "http://H&tss=no", g("超清")},
+        // A rung without a usable address gives way to the next one.
+        {R"("d":"13000","k350":["http:\/\/H\/s&tss=no"])", true, "http://H/s&tss=no", g("流畅")},
+        {R"("a_1080p":["http:\/\/H&tss=no"],"b720p":["http:\/\/H\/b&tss=no"])", true, "http://H/b&tss=no", "720P"},
+        {R"("a_1080p":["http:\/\/H\/a"])", false, "", ""},
+        {R"("d":"13000")", false, "", ""},
+        {R"("a_1080p":["http:\/\/H.evil.example\/a&tss=no"],"b1000":["http:\/\/H\/ok&tss=no"])", true,
+         "http://H/ok&tss=no", g("高清")},
+        {R"("a_1080p":["http:\/\/H:80@evil\/a&tss=no"],"b350":["http:\/\/H\/ok&tss=no"])", true,
+         "http://H/ok&tss=no", g("流畅")},
+        {R"("a_1080p":["http:\/\/H\/a@b&tss=no"])", false, "", ""},
+        {R"("a_1080p":["http:\/\/H\/a b&tss=no"])", false, "", ""},
+        {"\"a_1080p\":[\"http:\\/\\/H\\/a\r\nb&tss=no\"]", false, "", ""},
+        {"\"a_1080p\":[\"http:\\/\\/H\\/a\x7f&tss=no\"]", false, "", ""},
         {"", false, "", ""},
     };
     for (const ladder_case& c : cases) {
@@ -380,6 +392,10 @@ TEST(title_unescape, escapes_are_decoded_as_the_script_engine_does) {
         {"\rx\r\ny", "x\r\ny"},
         {"", ""},
         {"ends\\", "ends\\"},  // not evaluable: kept as cut
+        {"two\\\\", "two\\"},
+        // A line continuation would be evaluated away: kept as cut, unevaluated.
+        {"a\\\nb", "a\\\nb"},
+        {"a\\\rb%41", "a\\\rb%41"},
     };
     for (const title_case& c : cases) EXPECT_EQ(resolve::unescape_title(c.in), c.out) << c.in;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -162,6 +163,53 @@ TEST_F(Faults, HostilePagesDefeatBothPatterns) {
             std::runtime_error);
         EXPECT_EQ(found, 1u);
     }
+}
+
+// The faults the hostile-server tests of the client meet, each as a plain
+// client sees it.
+TEST_F(Faults, HostileHeadersAndIds) {
+    site->set_cookie_flood_size(3);
+    site->set_slow_head_interval(5ms);
+    const auto port_text = std::to_string(port());
+    struct row {
+        fault mode;
+        std::string target;
+        std::function<void(const response&)> check;
+    };
+    const std::vector<row> rows = {
+        {fault::cookie_flood, "/v_xml/5001.xml",
+         [](const response& r) {
+             EXPECT_EQ(r.headers("Set-Cookie"), (std::vector<std::string>{"c0=0", "c1=1", "c2=2"}));
+         }},
+        {fault::head_over_cap, "/v_xml/5001.xml",
+         [](const response& r) {
+             EXPECT_GT(r.head.size(), 1u << 20);
+             EXPECT_TRUE(r.head.ends_with("\r\nSet-Cookie: after_padding=1; path=/\r\n"));
+         }},
+        {fault::slow_head, "/v_xml/5001.xml",
+         [](const response& r) {
+             EXPECT_EQ(r.status, 200);
+             EXPECT_EQ(r.body, "slow head");
+         }},
+        {fault::crlf_in_ids, "/ptv/pplay/1001/1.html",
+         [](const response& r) {
+             const std::string injected(sample_site::crlf_injection);
+             EXPECT_NE(r.body.find("vid:5001" + injected + ",//"), std::string::npos);
+             EXPECT_NE(r.body.find("pid:1001" + injected + ",//"), std::string::npos);
+         }},
+        {fault::redirect_elsewhere, "/v_xml/5001.xml?a=1",
+         [&](const response& r) {
+             EXPECT_EQ(r.status, 302);
+             EXPECT_EQ(r.header("Location"), "http://127.0.0.2:" + port_text + "/v_xml/5001.xml?a=1");
+             EXPECT_TRUE(r.headers("Set-Cookie").empty());
+         }},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.mode));
+        site->set_fault(r.mode);
+        r.check(get(port(), r.target));
+    }
+    EXPECT_EQ(site->second_host(), "127.0.0.2:" + port_text);
 }
 
 TEST_F(Faults, StopIsPromptWhileFaultsAreInProgress) {

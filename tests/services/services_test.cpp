@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <vector>
 
 #include "common/code_page.h"
 #include "common/gbk.h"
@@ -88,4 +91,178 @@ TEST(automation, script_control_runs_a_defined_function) {
     EXPECT_FALSE(ok);
     common::object_release(engine);
     EXPECT_EQ(engine.get(), nullptr);
+}
+
+TEST(automation, engine_errors_anywhere_in_a_call_fail_the_call_and_nothing_more) {
+    // Each script raises its error in a different step: reading the function,
+    // calling it, or turning its result into a number or a text.
+    struct error_case {
+        const char* statement;
+        const char* function;
+    };
+    std::vector<error_case> cases = {
+        {"Object.defineProperty(this,'f',{get:function(){throw new Error('read');}})", "f"},
+        {"function f(){throw new Error('call');}", "f"},
+        {"function f(){return {valueOf:function(){throw 1;},toString:function(){throw 2;}};}", "f"},
+        {"function f(){return Symbol('s');}", "f"},
+        {"var f=1", "f"},
+    };
+    for (const error_case& c : cases) {
+        common::automation_object engine;
+        ASSERT_TRUE(common::object_create(engine, "ScriptControl"));
+        common::object_set_property(engine, "Language", "JScript");
+        common::object_call_number(engine, "ExecuteStatement", {c.statement});
+        EXPECT_EQ(common::object_call_number(engine, "Run", {c.function}), 0) << c.statement;
+        bool ok = true;
+        EXPECT_EQ(common::object_call_text(engine, "Run", {c.function}, &ok), "") << c.statement;
+        EXPECT_FALSE(ok) << c.statement;
+        // A statement whose own value cannot be converted fails the same way.
+        EXPECT_EQ(common::object_call_number(engine, "ExecuteStatement", {"Symbol('t')"}), 0);
+        EXPECT_EQ(common::object_call_text(engine, "ExecuteStatement", {"6*7"}, &ok), "42") << "still usable";
+        EXPECT_TRUE(ok);
+    }
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path fresh_folder(const std::string& name) {
+    fs::path folder = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+// Sets an environment variable for the life of the object (unset for
+// nullopt) and puts the old value back.
+class scoped_env {
+public:
+    scoped_env(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        set(value);
+    }
+    ~scoped_env() { set(old_); }
+    void set(const std::optional<std::string>& value) {
+        if (value)
+            ::setenv(name_, value->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace
+
+TEST(files, disk_file_names_are_one_visible_entry_that_fits) {
+    struct name_case {
+        std::string stem, extension, name;
+    };
+    std::string long_chinese;
+    for (int i = 0; i < 100; ++i) long_chinese += "中";  // 300 bytes
+    std::vector<name_case> cases = {
+        {"毒战 第1集", ".html", "毒战 第1集.html"},
+        {"a/b\\c", ".txt", "a_b_c.txt"},
+        {std::string("x\0y\n\r\t\x7F", 7), "", "x_y____"},
+        {"", ".html", "_.html"},
+        {".", "", "_"},
+        {"..", "", "_."},
+        {".hidden", ".m3u8", "_hidden.m3u8"},
+        {std::string(250, 'n'), ".html", std::string(250, 'n') + ".html"},  // exactly 255 bytes
+        {std::string(300, 'n'), ".html", std::string(250, 'n') + ".html"},
+        {long_chinese, ".html", long_chinese.substr(0, 249) + ".html"},  // 83 whole characters
+        {"한국어 🎬", ".txt", "한국어 🎬.txt"},
+    };
+    for (const name_case& c : cases) {
+        std::string name = common::disk_file_name(c.stem, c.extension);
+        EXPECT_EQ(name, c.name) << c.stem;
+        EXPECT_LE(name.size(), common::longest_file_name);
+    }
+}
+
+TEST(files, write_file_in_lands_in_the_folder_under_any_valid_name) {
+    fs::path folder = fresh_folder("write_in") / "한국어 🎬";
+    fs::create_directories(folder / "sub.html");
+    std::string long_name = std::string(250, 'n') + ".html";
+    for (const std::string& name : {long_name, std::string("名字.html")}) {
+        ASSERT_TRUE(common::write_file_in(folder.string(), name, {common::to_bytes("old")})) << name;
+        ASSERT_TRUE(common::write_file_in(folder.string(), name, {common::to_bytes("new")})) << name;
+        EXPECT_EQ(file_bytes(folder / name), "new");
+    }
+    // Names that are not one entry, a folder in the way, a missing folder.
+    for (const std::string& name : {std::string(), std::string("."), std::string(".."), std::string("../x"),
+                                    std::string("a/b"), std::string(256, 'n'), std::string("sub.html")}) {
+        EXPECT_FALSE(common::write_file_in(folder.string(), name, {common::to_bytes("x")})) << name;
+    }
+    EXPECT_FALSE(common::write_file_in((folder / "missing").string(), "a.html", {}));
+    EXPECT_TRUE(fs::is_directory(folder / "sub.html"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 3) << "no temporary file left";
+    EXPECT_FALSE(fs::exists(folder.parent_path() / "x"));
+    fs::remove_all(folder.parent_path());
+}
+
+TEST(save_folder, the_download_folder_follows_the_user_dirs_file) {
+    fs::path home = fresh_folder("download_home");
+    fs::path config = home / "elsewhere";
+    fs::create_directories(config);
+    fs::create_directories(home / ".config");
+    fs::create_directories(home / "下载");
+    fs::create_directories(home / "quote\"d");
+    fs::path absolute = fresh_folder("download_absolute");
+    scoped_env home_env("HOME", home.string());
+    scoped_env config_env("XDG_CONFIG_HOME", std::nullopt);
+
+    struct folder_case {
+        std::optional<std::string> config_home;  // XDG_CONFIG_HOME
+        std::string dirs_file;                   // written where that points
+        bool make_downloads;                     // ~/Downloads exists
+        fs::path expected;
+    };
+    std::vector<folder_case> cases = {
+        {std::nullopt, "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOWNLOAD_DIR=\"$HOME/下载\"\n", true, home / "下载"},
+        {config.string(), "XDG_DOWNLOAD_DIR=\"" + absolute.string() + "/\"\n", true, absolute},
+        {config.string(), "  XDG_DOWNLOAD_DIR=\"$HOME/quote\\\"d\"\n", false, home / "quote\"d"},
+        {std::nullopt, "XDG_DOWNLOAD_DIR=\"$HOME/missing\"\n", true, home / "Downloads"},
+        {std::nullopt, "XDG_DOWNLOAD_DIR=\"relative/path\"\n", false, home},
+        {std::string("relative"), "", false, home},  // a relative XDG_CONFIG_HOME is ignored
+        {std::nullopt, "", false, home},
+    };
+    for (const folder_case& c : cases) {
+        fs::remove(home / "Downloads");
+        if (c.make_downloads) fs::create_directories(home / "Downloads");
+        config_env.set(c.config_home);
+        fs::path dirs = (c.config_home && c.config_home->starts_with('/') ? fs::path(*c.config_home) : home / ".config");
+        std::ofstream(dirs / "user-dirs.dirs", std::ios::binary) << c.dirs_file;
+        EXPECT_EQ(common::download_folder(), c.expected.string()) << c.dirs_file;
+        fs::remove(dirs / "user-dirs.dirs");
+    }
+    fs::remove_all(home);
+    fs::remove_all(absolute);
+}
+
+TEST(save_folder, a_program_directory_that_takes_no_files_sends_them_to_the_download_folder) {
+    fs::path home = fresh_folder("save_home");
+    fs::create_directories(home / "Downloads");
+    scoped_env home_env("HOME", home.string());
+    scoped_env config_env("XDG_CONFIG_HOME", std::nullopt);
+
+    fs::path beside = fresh_folder("save_beside") / "프로그램 🎬";
+    fs::create_directories(beside);
+    common::replace_program_directory_for_testing(beside.string());
+    common::save_folder writable = common::choose_save_folder();
+    EXPECT_EQ(writable.path, beside.string());
+    EXPECT_TRUE(writable.beside_program);
+    EXPECT_EQ(std::distance(fs::directory_iterator(beside), {}), 0) << "the probe leaves nothing";
+
+    // /proc takes no new files, for root too.
+    common::replace_program_directory_for_testing("/proc");
+    common::save_folder fallback = common::choose_save_folder();
+    EXPECT_EQ(fallback.path, (home / "Downloads").string());
+    EXPECT_FALSE(fallback.beside_program);
+    common::replace_program_directory_for_testing("");
+    fs::remove_all(home);
+    fs::remove_all(beside.parent_path());
 }
