@@ -104,9 +104,16 @@ std::string download_folder() {
     return home;
 }
 
+bool installed_copy() {
+    const std::string program = program_directory_path();
+    if (program.empty()) return false;
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(program) / installed_marker, error);
+}
+
 save_folder choose_save_folder() {
     std::string beside = program_directory_path();
-    if (takes_files(beside)) return {beside, true};
+    if (!installed_copy() && takes_files(beside)) return {beside, true};
     return {download_folder(), false};
 }
 

@@ -122,8 +122,15 @@ void replace_program_directory_for_testing(std::string native_directory);
 // after another. False when the path is empty or opening or writing fails.
 bool write_file(std::string_view path, std::initializer_list<byte_array> parts);
 
+// The file, relative to the program's directory, that the install puts beside
+// an installed copy (by the package, `cmake --install` or the installer); a
+// copy run from its build folder or unpacked from the portable archive has none.
+inline constexpr const char* installed_marker = "../share/quorla-hd/installed";
+bool installed_copy();
+
 // The folder saved files go to (native bytes): the program's directory when
-// a file can be created there, else the user's download folder.
+// it is not an installed copy and a file can be created there, else the
+// user's download folder.
 struct save_folder {
     std::string path;
     bool beside_program = false;

@@ -257,6 +257,15 @@ TEST(save_folder, a_program_directory_that_takes_no_files_sends_them_to_the_down
     EXPECT_TRUE(writable.beside_program);
     EXPECT_EQ(std::distance(fs::directory_iterator(beside), {}), 0) << "the probe leaves nothing";
 
+    // An installed copy never writes into its program folder, even one that
+    // takes files (root running the installed program).
+    fs::create_directories(beside.parent_path() / "share" / "quorla-hd");
+    std::ofstream(beside.parent_path() / "share" / "quorla-hd" / "installed").put('\n');
+    common::save_folder installed = common::choose_save_folder();
+    EXPECT_EQ(installed.path, (home / "Downloads").string());
+    EXPECT_FALSE(installed.beside_program);
+    fs::remove_all(beside.parent_path() / "share");
+
     // /proc takes no new files, for root too.
     common::replace_program_directory_for_testing("/proc");
     common::save_folder fallback = common::choose_save_folder();
