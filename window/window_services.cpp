@@ -244,7 +244,16 @@ public:
 
     void status_set_text(control status_bar, int part, std::string_view text) override {
         run_on_ui([&] {
-            if (QLabel* label = status_part(status_bar, part)) label->setText(from_gbk(text));
+            QLabel* label = status_part(status_bar, part);
+            if (label == nullptr) return;
+            const QString whole = from_gbk(text);
+            label->setText(whole);
+            // A text wider than its part is cut off, a saved file's folder
+            // first: the tooltip and the description carry all of it. The
+            // tooltip is marked up so that page text in it stays text, and
+            // it breaks its lines where the screen needs it.
+            label->setToolTip(whole.isEmpty() ? QString() : QStringLiteral("<qt>%1</qt>").arg(whole.toHtmlEscaped()));
+            label->setAccessibleDescription(whole);
         });
     }
 
