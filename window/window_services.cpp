@@ -263,8 +263,9 @@ public:
             if (label == nullptr) return;
             const QString whole = from_gbk(text);
             label->setText(whole);
-            // A text wider than its part is cut off, a saved file's folder
-            // last: the tooltip and the description carry all of it.
+            // A text wider than its part is cut off at the right, where a
+            // save names its folder: the tooltip and the description carry
+            // all of it.
             label->setToolTip(whole_text_tip(*label, whole));
             label->setAccessibleDescription(whole);
         });
