@@ -2,9 +2,12 @@
 # install_test.sh BUILD-DIR WINDOW-RUN SAMPLE-SITE CLOSE-REQUEST
 #
 # Installs the build into a staging folder and checks the tree and the
-# desktop files, builds the Debian package and checks its contents and
-# dependencies, then runs the staged program against a sample site.
-set -euo pipefail
+# desktop files, builds the Debian package and checks its contents, its
+# dependencies and the hardening of its program (and lintian's verdict when
+# lintian is there), then runs the packaged program against a sample site and
+# saves a playlist: an installed copy saves to the download folder, never
+# beside itself. Every check runs; the summary names the failed ones.
+set -uo pipefail
 build=$1 window_run=$2 site_program=$3 close_request=$4
 
 work=$(mktemp -d)
@@ -15,48 +18,111 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 app_id=io.github.quorla.AddressFinder
 expected="usr/bin/quorla-hd
 usr/share/applications/$app_id.desktop
+usr/share/doc/quorla-hd/changelog.gz
 usr/share/doc/quorla-hd/copyright
 usr/share/icons/hicolor/256x256/apps/$app_id.png
 usr/share/icons/hicolor/scalable/apps/$app_id.svg
-usr/share/metainfo/$app_id.metainfo.xml"
+usr/share/man/man1/quorla-hd.1.gz
+usr/share/metainfo/$app_id.metainfo.xml
+usr/share/quorla-hd/installed"
 
-# The staged tree holds the program and its desktop files, nothing else
-# (no tests, benchmarks or sample site).
-DESTDIR=$work/stage cmake --install "$build" --prefix /usr >"$work/install.log" || fail "cmake --install"
+# The hardening the build gives the program, read from the file itself:
+# position-independent, relocations read-only and bound at start, stack
+# canaries and fortified calls.
+check_hardening() {
+  local elf=$1 what=$2 dynamic symbols
+  dynamic=$(readelf -dW "$elf" 2>&1)
+  symbols=$(readelf --dyn-syms -W "$elf" 2>&1)
+  echo "$dynamic" | grep -Eq 'FLAGS_1.*\bPIE\b' || fail "$what: not a position-independent executable"
+  readelf -lW "$elf" 2>&1 | grep -q GNU_RELRO || fail "$what: no read-only relocations (relro)"
+  echo "$dynamic" | grep -Eq 'BIND_NOW|FLAGS_1.*\bNOW\b' || fail "$what: not bound at start (-z now)"
+  echo "$symbols" | grep -q '__stack_chk_fail' || fail "$what: no stack protector"
+  echo "$symbols" | grep -Eq ' __[a-z_]+_chk@' || fail "$what: no fortified calls"
+}
+# Control-flow protection (IBT and SHSTK) marks each object; Debian 12's C
+# start files carry no mark, so a linked program never shows it: the
+# program's own objects and libraries must.
+for object in "$build"/app/CMakeFiles/quorla-hd.dir/*.o "$build"/*/lib*.a; do
+  members=$(ar t "$object" 2>/dev/null | wc -l)
+  [ "$members" -gt 0 ] || members=1
+  marked=$(readelf -nW "$object" 2>&1 | grep -c 'IBT, SHSTK')
+  [ "$marked" -eq "$members" ] || fail "$object: $marked of $members objects have control-flow protection"
+done
+
+# The staged tree holds the program, its desktop files, the manual page and
+# the mark of an installed copy, nothing else (no tests, benchmarks or
+# sample site).
 stage=$work/stage
-staged=$(cd "$stage" && find . -type f | sed 's|^\./||' | sort)
+DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
+  fail "cmake --install: $(cat "$work/install.log")"
+staged=$(cd "$stage" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
 [ "$staged" = "$expected" ] || fail "staged files differ:"$'\n'"$(diff <(echo "$expected") <(echo "$staged"))"
 
 desktop-file-validate "$stage/usr/share/applications/$app_id.desktop" || fail "desktop-file-validate"
 grep -qx "Icon=$app_id" "$stage/usr/share/applications/$app_id.desktop" || fail "Icon is not the application ID"
-appstreamcli validate --no-net "$stage/usr/share/metainfo/$app_id.metainfo.xml" >"$work/appstream.log" ||
+appstreamcli validate --no-net "$stage/usr/share/metainfo/$app_id.metainfo.xml" >"$work/appstream.log" 2>&1 ||
   fail "appstreamcli validate: $(cat "$work/appstream.log")"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 grep -q "<release version=\"$version\"" "$stage/usr/share/metainfo/$app_id.metainfo.xml" ||
   fail "the metainfo does not name release $version"
-[ "$(identify -format '%m %wx%h' "$stage/usr/share/icons/hicolor/256x256/apps/$app_id.png")" = "PNG 256x256" ] ||
+[ "$(identify -format '%m %wx%h' "$stage/usr/share/icons/hicolor/256x256/apps/$app_id.png" 2>&1)" = "PNG 256x256" ] ||
   fail "the 256 px icon is not a 256x256 PNG"
+zcat "$stage/usr/share/doc/quorla-hd/changelog.gz" 2>/dev/null | head -1 | grep -q "^quorla-hd ($version)" ||
+  fail "the changelog's last entry is not version $version"
+[ -f "$stage/usr/bin/quorla-hd" ] && check_hardening "$stage/usr/bin/quorla-hd" "installed program"
 
-# The package: the same files, the libraries read from the program and the
-# font.
+# The README's own install, under a prefix: the mark lies where the program
+# looks for it, ../share/quorla-hd/installed from its folder.
+cmake --install "$build" --prefix "$work/prefix" >"$work/prefix.log" 2>&1 || fail "cmake --install --prefix: $(cat "$work/prefix.log")"
+[ -f "$work/prefix/bin/../share/quorla-hd/installed" ] || fail "no installed mark under --prefix"
+
+# The package: the same files, the libraries read from the program, the font
+# and Qt's translations.
+program=$stage/usr/bin/quorla-hd
 (cd "$build" && cpack -G DEB -B "$work/package" >"$work/cpack.log" 2>&1) || fail "cpack: $(cat "$work/cpack.log")"
-deb=$(ls "$work"/package/*.deb 2>/dev/null | head -1)
-if [ -z "$deb" ]; then
+debs=("$work"/package/*.deb)
+if [ ! -f "${debs[0]}" ]; then
   fail "no .deb was made"
 else
+  deb=${debs[0]}
   packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)
   [ "$packaged" = "$expected" ] || fail "packaged files differ:"$'\n'"$(diff <(echo "$expected") <(echo "$packaged"))"
   depends=$(dpkg-deb -f "$deb" Depends)
-  for needed in libqt6core6 libqt6gui6 libqt6widgets6 libcurl4 'libicu[0-9]*' fonts-wqy-microhei; do
+  for needed in libqt6core6 libqt6gui6 libqt6widgets6 libcurl4 'libicu[0-9]*' fonts-wqy-microhei qt6-translations-l10n; do
     echo "$depends" | tr ',' '\n' | grep -Eq "^ *$needed( |$)" || fail "Depends lacks $needed: $depends"
   done
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "package version is not $version"
+  if dpkg-deb -x "$deb" "$work/unpacked"; then
+    program=$work/unpacked/usr/bin/quorla-hd
+    check_hardening "$program" "packaged program"
+  else
+    fail "dpkg-deb -x"
+  fi
+  # lintian is not needed to build; where it is, the package has no error.
+  if command -v lintian >/dev/null; then
+    lintian "$deb" >"$work/lintian.log" 2>&1
+    grep -q '^E: ' "$work/lintian.log" && fail "lintian errors:"$'\n'"$(cat "$work/lintian.log")"
+  fi
 fi
 
-# The staged program, pointed at a sample site through the environment,
-# does an ID-mode run and ends cleanly when its window is asked to close.
-"$window_run" "$stage/usr/bin/quorla-hd" "$site_program" "$close_request" "$work/run.png" || fail "window run"
+# The packaged program (the staged one without a package), pointed at a
+# sample site through the environment, does an ID-mode run, saves the
+# playlist and ends cleanly when its window is asked to close. As an
+# installed copy it saves to the download folder that user-dirs.dirs names,
+# even though its own folder can be written (by root, always).
+home=$work/home
+mkdir -p "$home/.config" "$home/Fetched"
+echo 'XDG_DOWNLOAD_DIR="$HOME/Fetched"' >"$home/.config/user-dirs.dirs"
+before=$(ls -A "$(dirname "$program")")
+HOME=$home XDG_CONFIG_HOME=$home/.config WINDOW_RUN_SAVE=1 \
+  "$window_run" "$program" "$site_program" "$close_request" "$work/run.png" || fail "window run"
 [ -s "$work/run.png" ] || fail "no screenshot of the run"
+ls "$home/Fetched"/*.m3u8 >/dev/null 2>&1 || fail "no playlist in the download folder: $(ls -A "$home/Fetched")"
+[ "$(ls -A "$(dirname "$program")")" = "$before" ] ||
+  fail "the installed program wrote into its own folder: $(ls -A "$(dirname "$program")")"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
-echo "install tree, desktop files, package and staged run: all good"
+if [ "$failures" -ne 0 ]; then
+  echo "install test: $failures check(s) failed" >&2
+  exit 1
+fi
+echo "install tree, desktop files, package, hardening and installed run: all good"
