@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 
 #include "common/gbk.h"
@@ -321,17 +317,10 @@ TEST_F(web_access, BodyConversions) {
     }
 }
 
-// A loopback port that nobody listens on.
+// A loopback port that nobody listens on: a site's, once it has ended.
 int closed_port() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    sample_site::server ended;
+    return ended.port();
 }
 
 TEST_F(web_access, UnansweredRequestsGiveAnEmptyBodyAndSpacesForHeaders) {
