@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "common/gbk.h"
 #include "services/system_services.h"
@@ -18,6 +20,16 @@ void take_hosts_from_environment() {
 void set_program_identity() {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/program.png")));
     QGuiApplication::setDesktopFileName(QStringLiteral(QUORLA_APP_ID));
+}
+
+bool load_qt_translations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
 }
 
 }  // namespace app
