@@ -87,6 +87,60 @@ std::u16string decode_cesu8(std::string_view bytes) {
     return out;
 }
 
+// UTF-8 read by hand as well: Wine's converter takes the byte after a cut
+// sequence into it ("\xE4\n" loses its line break). Each maximal part of a
+// malformed sequence becomes one U+FFFD, as on Windows itself and in ICU.
+std::u16string decode_utf8(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
+        }
+        int need = 0;
+        char32_t c = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+        if (b >= 0xC2 && b <= 0xDF) {
+            need = 1, c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            need = 2, c = b & 0x0F;
+            if (b == 0xE0) low = 0xA0;
+            if (b == 0xED) high = 0x9F;  // no surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            need = 3, c = b & 0x07;
+            if (b == 0xF0) low = 0x90;
+            if (b == 0xF4) high = 0x8F;
+        } else {
+            out += u'\uFFFD';
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        int got = 0;
+        while (got < need && j < bytes.size()) {
+            const auto t = static_cast<unsigned char>(bytes[j]);
+            if (t < low || t > high) break;
+            c = (c << 6) | (t & 0x3F);
+            ++j, ++got;
+            low = 0x80, high = 0xBF;
+        }
+        if (got < need) {
+            out += u'\uFFFD';
+        } else if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i = j;
+    }
+    return out;
+}
+
 std::optional<std::u16string> decode_with_system(std::string_view bytes, int code_page) {
     if (bytes.empty()) return std::u16string();
     if (bytes.size() > INT_MAX) return std::nullopt;
@@ -121,6 +175,7 @@ std::optional<std::string> encode_with_system(std::u16string_view units, int cod
 std::optional<std::u16string> decode_code_page(std::string_view bytes, int code_page) {
     code_page = system_code_page(code_page);
     if (code_page == code_page_cesu8) return decode_cesu8(bytes);
+    if (code_page == code_page_utf8) return decode_utf8(bytes);
     if (code_page == 1200) {
         std::u16string units;
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
