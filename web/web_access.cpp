@@ -335,6 +335,7 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
     bool completed = true;
     std::string answered_url = url;  // whose response the head is
     const std::string first_authority = host + ":" + std::to_string(port == 0 ? 80 : port);
+    response_origin answered_by;  // the host that answered, as the engine read it
     for (int hop = 0; addressable; ++hop) {
         state.body.clear();
         state.body_started = false;
@@ -343,6 +344,10 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
         state.last_activity = clock::now();
         answered_url = target;
         completed = run_transfer(h, state, limits.idle);
+        char* effective = nullptr;
+        curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective);
+        answered_by = origin_of(effective != nullptr ? effective : "");
+        if (state.head.received()) note_engine_cookies(answered_by, state.head.text());
         if (!completed || state.head_over_cap || hop == max_redirections) break;
 
         long status = 0;
@@ -391,9 +396,13 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
     const std::string head_text = answered ? state.head.text() : common::space_text(unanswered_header_size);
     if (extra_headers) *extra_headers = header_text;
     if (response_headers) *response_headers = head_text;
-    if (!completed || !answered) return {};
+    // Even with nothing to store, the store counts what the engine kept of
+    // the responses read.
+    const bool stored = completed && answered;
+    store_response_cookies(stored ? cookies_set_by(head_text, answered_url) : std::vector<cookie_triple>{},
+                           answered_by.host);
+    if (!stored) return {};
 
-    store_response_cookies(cookies_set_by(head_text, answered_url));
     if constexpr (std::is_same_v<Body, common::byte_array>) {
         return convert_body(std::move(state.body), conversion);
     } else {
