@@ -1,7 +1,7 @@
 // A hostile server against the client: floods of cookies, heads sent a byte
 // at a time or past the cap, page text that would make header lines,
-// redirections to another host that sets a cookie, and a jar fed new names
-// on every answer. Bounds on time are generous: they
+// redirections to another host that sets a cookie, a jar fed new names on
+// every answer, and answers cut once. Bounds on time are generous: they
 // tell a stall from a busy machine.
 #include <gtest/gtest.h>
 
@@ -100,6 +100,13 @@ TEST_F(site_test, HostileServers) {
         web::网页_访问(first_host);
         EXPECT_EQ(header_of(site().requests().back(), "Cookie"), "<none>");
     };
+    const auto asked_twice = [&](const fetched& f) {
+        EXPECT_EQ(f.body, descriptor);
+        EXPECT_TRUE(f.headers.starts_with("HTTP/1.1 200 OK\r\n"));
+        const auto log = site().requests();
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_EQ(log[0].raw_head, log[1].raw_head);
+    };
 
     const hostile_case cases[] = {
         {"10,000 Set-Cookie lines: the first 50 are stored, quickly", fault::cookie_flood, "", "/v_xml/5001.xml",
@@ -155,6 +162,10 @@ TEST_F(site_test, HostileServers) {
                  EXPECT_EQ(domains_holding(held, name).size(), i < 20 ? 0u : 1u) << name;
              }
          }},
+        {"an answer cut mid-head once is asked again on a new connection", fault::cut_mid_head_once, "/v_xml/",
+         "/v_xml/5001.xml", nullptr, 10s, asked_twice},
+        {"an answer cut mid-body once is asked again on a new connection", fault::cut_mid_body_once, "/v_xml/",
+         "/v_xml/5001.xml", nullptr, 10s, asked_twice},
     };
     for (const hostile_case& c : cases) {
         SCOPED_TRACE(c.what);
