@@ -155,6 +155,14 @@ TEST(CookieOrigin, TheHostIsTheOneTheEngineAsks) {
     }
 }
 
+// The engine looks an IPv6 host's cookies up without brackets.
+TEST_F(site_test, AnIpv6HostHoldsItsCookiesWithoutBrackets) {
+    EXPECT_EQ(web::store_response_cookies({{"http://[", "v6", "1"}}, web::origin_of("http://[::1]:8/").host), 1u);
+    const std::vector<std::string> held = web::stored_cookies_for_testing();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].substr(0, held[0].find('\t')), "::1");
+}
+
 // 20 hosts of 180 cookies each, 50 a response: the jar keeps the 3,000
 // last set. Then one host past 180, one of its cookies set again.
 TEST_F(site_test, TheJarKeepsToItsBoundsDroppingTheLeastRecentlySet) {
