@@ -178,12 +178,13 @@ struct jar_handle {
     jar_handle& operator=(const jar_handle&) = delete;
 };
 
-// The path the engine compares cookies by: quotes around it dropped, "/"
-// for one that does not start with "/", one trailing "/" dropped.
+// The path the engine compares cookies by, without regard to case: quotes
+// around it dropped, then "/" for one that does not start with "/", else one
+// trailing "/" dropped (so "/" itself compares as "").
 std::string compared_path(std::string_view path) {
     if (!path.empty() && path.front() == '"') path.remove_prefix(1);
     if (!path.empty() && path.back() == '"') path.remove_suffix(1);
-    if (path.empty() || path.front() != '/') return "";
+    if (path.empty() || path.front() != '/') return "/";
     if (path.back() == '/') path.remove_suffix(1);
     return common::to_lower(path);
 }
