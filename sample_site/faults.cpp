@@ -101,7 +101,8 @@ std::string fresh_cookie_lines(std::size_t count) {
     static std::atomic<std::uint64_t> next{0};
     const std::uint64_t first = next.fetch_add(count);
     std::string lines;
-    for (std::uint64_t k = first; k < first + count; ++k) lines += "Set-Cookie: f" + std::to_string(k) + "=1; path=/\r\n";
+    for (std::uint64_t k = first; k < first + count; ++k)
+        lines += "Set-Cookie: f" + std::to_string(k) + "=1; path=/\r\n";
     return lines;
 }
 

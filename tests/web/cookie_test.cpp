@@ -179,7 +179,8 @@ TEST_F(site_test, TheJarKeepsToItsBoundsDroppingTheLeastRecentlySet) {
         return names;
     };
     for (int h = 0; h < 20; ++h) {
-        for (int from = 0; from < 180; from += 50) set("h" + std::to_string(h) + ".test", from, std::min(from + 50, 180));
+        const std::string host = "h" + std::to_string(h) + ".test";
+        for (int from = 0; from < 180; from += 50) set(host, from, std::min(from + 50, 180));
     }
     std::vector<std::string> held = web::stored_cookies_for_testing();
     EXPECT_EQ(held.size(), web::max_cookies_held);
@@ -195,7 +196,8 @@ TEST_F(site_test, TheJarKeepsToItsBoundsDroppingTheLeastRecentlySet) {
     const std::vector<std::string> last = held_by(held, "h19.test");
     EXPECT_EQ(last.size(), 180u);
     for (const char* name : {"n1\t1", "n2\t1"}) EXPECT_EQ(std::count(last.begin(), last.end(), name), 0) << name;
-    for (const char* name : {"n0\t1", "n3\t1", "n181\t1"}) EXPECT_EQ(std::count(last.begin(), last.end(), name), 1) << name;
+    for (const char* name : {"n0\t1", "n3\t1", "n181\t1"})
+        EXPECT_EQ(std::count(last.begin(), last.end(), name), 1) << name;
 }
 
 TEST_F(site_test, CookiesOfRedirectHopsAreKeptToo) {
