@@ -1,8 +1,10 @@
 // How long one fetch_page_text takes against two hostile answers of the
 // sample site started in this process: a response setting many cookies,
 // and a head sent one byte a second under a 5 s idle limit. One line per
-// figure; each fetch is made once, as a user would meet it. An argument
-// "flood" or "slow" prints only those figures.
+// figure; each fetch is made once, as a user would meet it. Then a jar grown
+// over 1,000 responses that each set 50 new names: the time so far and the
+// jar's size after every 100. An argument "flood", "slow" or "jar" prints
+// only those figures.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -45,6 +47,24 @@ void slow_head(sample_site::server& site, const std::string& url) {
                 sample_site::slow_head_size, seconds_since(start), page.c_str());
 }
 
+void growing_jar(sample_site::server& site, const std::string& url) {
+    web::clear_cookies_for_testing();
+    site.set_fault(sample_site::fault::fresh_cookie_names);
+    constexpr int responses = 1000;
+    double run = 0;  // the fetches only: counting the jar is no part of the run
+    auto last = clock_type::now();
+    for (int i = 1; i <= responses; ++i) {
+        web::fetch_page_text(url);
+        if (i % 100 != 0) continue;
+        const double hundred = seconds_since(last);
+        run += hundred;
+        std::printf("jar grown over %4d responses of %zu new names: %9.3f s  (last 100: %8.3f s, %zu cookies held)\n",
+                    i, sample_site::fresh_cookies_per_answer, run, hundred, web::stored_cookies_for_testing().size());
+        std::fflush(stdout);
+        last = clock_type::now();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,5 +73,6 @@ int main(int argc, char** argv) {
     const std::string url = "http://" + site.host() + "/v_xml/5001.xml";
     if (only.empty() || only == "flood") cookie_floods(site, url);
     if (only.empty() || only == "slow") slow_head(site, url);
+    if (only.empty() || only == "jar") growing_jar(site, url);
     return 0;
 }

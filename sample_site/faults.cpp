@@ -8,7 +8,10 @@ void fault_table::set(fault mode, std::string prefix) {
     std::lock_guard lock(mutex_);
     std::erase_if(entries_, [&](const auto& entry) { return entry.first == prefix; });
     if (mode != fault::none) entries_.emplace_back(std::move(prefix), mode);
+    if (mode == fault::cut_mid_head_once || mode == fault::cut_mid_body_once) cut_armed_ = true;
 }
+
+bool fault_table::take_cut() const { return cut_armed_.exchange(false); }
 
 void fault_table::clear() {
     std::lock_guard lock(mutex_);
@@ -91,6 +94,15 @@ std::string cookie_flood_lines(std::size_t count) {
         const std::string n = std::to_string(i);
         lines += "Set-Cookie: c" + n + "=" + n + "\r\n";
     }
+    return lines;
+}
+
+std::string fresh_cookie_lines(std::size_t count) {
+    static std::atomic<std::uint64_t> next{0};
+    const std::uint64_t first = next.fetch_add(count);
+    std::string lines;
+    for (std::uint64_t k = first; k < first + count; ++k)
+        lines += "Set-Cookie: f" + std::to_string(k) + "=1; path=/\r\n";
     return lines;
 }
 

@@ -2,6 +2,7 @@
 // faults are made of.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -23,10 +24,14 @@ public:
     // True when every connection is to be refused, so not even the request
     // needs reading.
     bool refuses_everything() const;
+    // For the faults that cut one answer: true the first time it is asked
+    // after such a fault was set, false until one is set again.
+    bool take_cut() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<std::pair<std::string, fault>> entries_;
+    mutable std::atomic<bool> cut_armed_{false};
 };
 
 // An HTTP response taken apart: `head` is the status line and the header
@@ -65,6 +70,11 @@ inline constexpr std::size_t over_cap_padding_lines = 1100;  // over 1 MiB
 // `count` Set-Cookie lines "c<i>=<i>" for i from 0, each about 20 bytes.
 std::string cookie_flood_lines(std::size_t count);
 inline constexpr std::size_t default_cookie_flood_size = 10000;
+
+// `count` Set-Cookie lines "f<k>=1; path=/", k going on from where the last
+// call of the process stopped: every name is new.
+std::string fresh_cookie_lines(std::size_t count);
+inline constexpr std::size_t fresh_cookies_per_answer = 50;
 
 // Each video and programme ID of a page ("vid:5001", "pid:'1001'", any
 // case) followed by crlf_injection.

@@ -253,6 +253,17 @@ void raw_front::answer_with_fault(int client, fault mode, const std::string& req
             return;
         }
         break;  // the second address answers with a cookie added, below
+    case fault::redirect_with_user:
+        if (local_address(client) != second_loopback) {
+            const std::string port = std::to_string(port_);
+            const std::string elsewhere = "http://127.0.0.1:" + port + "@127.0.0.2:" + port + target;
+            write_all(client,
+                      make_response(302, "text/html; charset=utf-8", "<a href=\"" + elsewhere + "\">moved</a>\n",
+                                    "Location: " + elsewhere + "\r\n"),
+                      idle_ms, stop_);
+            return;
+        }
+        break;  // as redirect_elsewhere
     default:
         break;
     }
@@ -287,12 +298,25 @@ void raw_front::answer_with_fault(int client, fault mode, const std::string& req
     case fault::redirect_elsewhere:
         parts->head += elsewhere_cookie_line;
         break;
+    case fault::redirect_with_user:
+        parts->head += elsewhere_cookie_line;
+        break;
+    case fault::fresh_cookie_names:
+        parts->head += fresh_cookie_lines(fresh_cookies_per_answer);
+        break;
     default:
         break;
     }
     const std::string reworked = join_response(*parts);
     if (mode == fault::drip) drip(client, reworked);
     else if (mode == fault::reset_mid_body) reset_mid_body(client, reworked);
+    else if ((mode == fault::cut_mid_head_once || mode == fault::cut_mid_body_once) && faults_.take_cut()) {
+        // The connection is closed after the part sent, without a reset.
+        const auto head_size = reworked.find("\r\n\r\n") + 4;
+        const auto cut = mode == fault::cut_mid_head_once ? head_size / 2
+                                                          : head_size + (reworked.size() - head_size) / 2;
+        write_all(client, std::string_view(reworked).substr(0, cut), idle_ms, stop_);
+    }
     else write_all(client, reworked, idle_ms, stop_);
 }
 

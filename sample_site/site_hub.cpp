@@ -99,7 +99,7 @@ std::string linux_folder(std::string folder) {
 bool operate(server& site, const std::string& op, const httplib::Request& req, httplib::Response& res) {
     constexpr std::uint64_t most_ms = 600000;
     if (op == "fault") {
-        const auto mode = number(req, "mode", static_cast<std::uint64_t>(fault::redirect_elsewhere));
+        const auto mode = number(req, "mode", static_cast<std::uint64_t>(fault::cut_mid_body_once));
         if (!mode) return false;
         site.set_fault(static_cast<fault>(*mode), req.get_param_value("prefix"));
     } else if (op == "clear_faults") {

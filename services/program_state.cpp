@@ -1,5 +1,6 @@
 #include "services/program_state.h"
 
+#include <csignal>
 #include <mutex>
 
 namespace common {
@@ -16,6 +17,11 @@ program_state state;
 }  // namespace
 
 void init_program_state() {
+#ifdef SIGXFSZ
+    // A write past the file-size limit then fails like any other failed
+    // write, rather than ending the program with every listed row.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     std::lock_guard lock(state.guard);
     state.video_title.clear();
     state.last_format_label.clear();

@@ -9,6 +9,8 @@
 
 namespace common {
 
+// Also sets what the whole process keeps: a write past the file-size limit
+// fails with an error instead of raising a signal that ends the program.
 void init_program_state();
 void release_program_state();
 

@@ -38,14 +38,17 @@ std::string disk_file_name(std::string_view stem, std::string_view extension) {
         bool unsafe = byte < 0x20 || byte == 0x7F || c == '/' || c == '\\';
         name += unsafe ? '_' : c;
     }
-    if (name.empty()) name = "_";
-    if (name.front() == '.') name.front() = '_';
     if (extension.size() < longest_file_name && name.size() + extension.size() > longest_file_name) {
         std::size_t keep = longest_file_name - extension.size();
         // Back off over UTF-8 continuation bytes to the start of a character.
         while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
         name.resize(keep);
     }
+    // Checked after the cut, which may leave nothing of the stem: the name
+    // is never empty and never hidden. One byte always fits, as the
+    // extension is shorter than the longest name when there was a cut.
+    if (name.empty()) name = "_";
+    if (name.front() == '.') name.front() = '_';
     name += extension;
     clean_name_for_system(name);
     return name;

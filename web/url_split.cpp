@@ -17,7 +17,10 @@ std::string url_host(std::string_view url) {
 }
 
 std::string url_path(std::string_view url) {
-    const int host_at = find_text(url, url_host(url), 1, true);
+    // The host is looked for past the scheme that url_host takes away, so a
+    // host such as "t" or "http" is not found inside the scheme itself.
+    const int after_scheme = url.starts_with("http://") ? 8 : url.starts_with("https://") ? 9 : 1;
+    const int host_at = find_text(url, url_host(url), after_scheme, true);
     const int slash = find_text(url, "/", host_at);
     if (slash == -1) return "/";
     return text_mid(url, slash, text_length(url));

@@ -50,6 +50,7 @@ struct transfer_progress {
     clock::time_point last_activity = clock::now();
     curl_off_t sent = 0;
     bool body_started = false;
+    CURLcode result = CURLE_OK;  // of the finished transfer
 };
 
 // Body: common::byte_array or std::string, the form the caller gets, so the
@@ -227,7 +228,10 @@ bool run_transfer(CURL* easy, transfer_progress& state, std::chrono::millisecond
         }
         int queued = 0;
         while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
-            if (message->msg == CURLMSG_DONE) finished = true;
+            if (message->msg == CURLMSG_DONE) {
+                finished = true;
+                state.result = message->data.result;
+            }
         }
         if (finished || running == 0) break;
         if (common::stop_requested()) {
@@ -244,6 +248,25 @@ bool run_transfer(CURL* easy, transfer_progress& state, std::chrono::millisecond
     curl_multi_remove_handle(multi.get(), easy);
     multi.reset();
     return !stopped;
+}
+
+// libcurl 7.88 gives up on a head past 300 KiB with the code of a failed
+// read; that is the server's doing, not the connection's.
+constexpr std::size_t engine_head_cap = 300 * 1024;
+
+// The connection failed under a transfer that ran to its end: reset, closed
+// before the head or the announced body was whole, or a kept connection
+// found dead. Our own caps and the engine's end a transfer otherwise.
+bool failed_in_transport(const transfer_progress& state) {
+    switch (state.result) {
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return !state.head_over_cap && state.head_bytes < engine_head_cap;
+    default:
+        return false;
+    }
 }
 
 common::byte_array convert_body(common::byte_array body, int conversion) {
@@ -335,14 +358,32 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
     bool completed = true;
     std::string answered_url = url;  // whose response the head is
     const std::string first_authority = host + ":" + std::to_string(port == 0 ? 80 : port);
+    bool retrying = false;
+    response_origin answered_by;  // the host that answered, as the engine read it
     for (int hop = 0; addressable; ++hop) {
         state.body.clear();
         state.body_started = false;
         state.head = response_head();
         state.head_bytes = 0;
+        state.result = CURLE_OK;
         state.last_activity = clock::now();
         answered_url = target;
         completed = run_transfer(h, state, limits.idle);
+        char* effective = nullptr;
+        curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective);
+        answered_by = origin_of(effective != nullptr ? effective : "");
+        if (state.head.received()) note_engine_cookies(answered_by, state.head.text());
+        // A GET that the connection failed is made once more, on a new one.
+        if (completed && !post && !retrying && failed_in_transport(state) && !common::stop_requested()) {
+            retrying = true;
+            curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
+            --hop;
+            continue;
+        }
+        if (retrying) {
+            retrying = false;
+            curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 0L);
+        }
         if (!completed || state.head_over_cap || hop == max_redirections) break;
 
         long status = 0;
@@ -391,9 +432,13 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
     const std::string head_text = answered ? state.head.text() : common::space_text(unanswered_header_size);
     if (extra_headers) *extra_headers = header_text;
     if (response_headers) *response_headers = head_text;
-    if (!completed || !answered) return {};
+    // Even with nothing to store, the store counts what the engine kept of
+    // the responses read.
+    const bool stored = completed && answered;
+    store_response_cookies(stored ? cookies_set_by(head_text, answered_url) : std::vector<cookie_triple>{},
+                           answered_by.host);
+    if (!stored) return {};
 
-    store_response_cookies(cookies_set_by(head_text, answered_url));
     if constexpr (std::is_same_v<Body, common::byte_array>) {
         return convert_body(std::move(state.body), conversion);
     } else {

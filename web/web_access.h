@@ -29,8 +29,12 @@ namespace web {
 // response_headers: the status line and header lines of the final response,
 //                 each ended by "\r\n", then an empty line; 2048 spaces
 //                 when no response came.
-// The cookies the final response sets (at most 50) are stored for its own
-// host, the last one a redirection led to.
+// The cookies the final response sets (at most 50) are stored for the host
+// that answered it, the last one a redirection led to, as the engine's own
+// URL parser reads that address. A GET whose connection fails under it
+// (reset, or closed before the head or the announced body was whole) is
+// made once more on a new connection; a POST, an HTTP status or a stop is
+// never tried again.
 common::byte_array 网页_访问(std::string& url, int 访问方式 = 0, std::string_view proxy = {},
                             std::string* extra_headers = nullptr, std::string_view body = {},
                             std::string_view cookies = {}, int conversion = 0,

@@ -10,6 +10,8 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -250,6 +252,36 @@ TEST_F(save_addresses, a_failed_write_says_so_and_keeps_the_old_file) {
     exporting::save_all_addresses();
     EXPECT_EQ(status(), g("下载地址保存失败. ") + "t" + g(".html 无法写入 ") + (folder / "plain").string());
     EXPECT_EQ(message_boxes, 0);
+}
+
+// The program as it starts (the signal at its default action until the
+// program's own start-up), saving under a file-size limit in a child
+// process: the save fails with its text instead of ending the program.
+TEST_F(save_addresses, a_file_size_limit_fails_the_save_without_ending_the_program) {
+    choose_mode(2);
+    add_address("A", "U");
+    common::set_video_title("t");
+    { std::ofstream(folder / "t.html", std::ios::binary) << "old"; }
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        common::init_program_state();
+        common::set_video_title("t");
+        rlimit small{};
+        ::getrlimit(RLIMIT_FSIZE, &small);
+        small.rlim_cur = 16;
+        if (::setrlimit(RLIMIT_FSIZE, &small) != 0) ::_exit(2);
+        exporting::save_all_addresses();
+        ::_exit(status() == g("下载地址保存失败. t.html 无法写入软件目录") ? 0 : 3);
+    }
+    int outcome = 0;
+    ASSERT_EQ(::waitpid(child, &outcome, 0), child);
+    ASSERT_FALSE(WIFSIGNALED(outcome)) << "ended by signal " << WTERMSIG(outcome);
+    EXPECT_EQ(WEXITSTATUS(outcome), 0) << "3: the status text is not the failure text";
+    EXPECT_EQ(file_text("t"), "old");
+    EXPECT_EQ(files(), 1u);  // no temporary file left
 }
 
 namespace {

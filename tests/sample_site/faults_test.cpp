@@ -203,6 +203,18 @@ TEST_F(Faults, HostileHeadersAndIds) {
              EXPECT_EQ(r.header("Location"), "http://127.0.0.2:" + port_text + "/v_xml/5001.xml?a=1");
              EXPECT_TRUE(r.headers("Set-Cookie").empty());
          }},
+        {fault::redirect_with_user, "/v_xml/5001.xml",
+         [&](const response& r) {
+             EXPECT_EQ(r.status, 302);
+             EXPECT_EQ(r.header("Location"),
+                       "http://127.0.0.1:" + port_text + "@127.0.0.2:" + port_text + "/v_xml/5001.xml");
+         }},
+        {fault::fresh_cookie_names, "/v_xml/5001.xml",
+         [&](const response& r) {
+             const auto first = r.headers("Set-Cookie");
+             ASSERT_EQ(first.size(), sample_site::fresh_cookies_per_answer);
+             EXPECT_NE(get(port(), "/v_xml/5001.xml").headers("Set-Cookie").front(), first.front());
+         }},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(static_cast<int>(r.mode));

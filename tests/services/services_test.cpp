@@ -174,6 +174,9 @@ TEST(files, disk_file_names_are_one_visible_entry_that_fits) {
         {std::string(300, 'n'), ".html", std::string(250, 'n') + ".html"},
         {long_chinese, ".html", long_chinese.substr(0, 249) + ".html"},  // 83 whole characters
         {"한국어 🎬", ".txt", "한국어 🎬.txt"},
+        // A cut that leaves no whole character of the stem.
+        {"中", "." + std::string(253, 'e'), "_." + std::string(253, 'e')},
+        {"🎬x", "." + std::string(251, 'e'), "_." + std::string(251, 'e')},
     };
     // What Windows refuses besides: < > : " | ? *, a trailing dot or space,
     // and the device names with any extension.

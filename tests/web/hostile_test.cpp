@@ -1,9 +1,11 @@
 // A hostile server against the client: floods of cookies, heads sent a byte
-// at a time or past the cap, page text that would make header lines, and a
-// redirection to another host that sets a cookie. Bounds on time are
-// generous: they tell a stall from a busy machine.
+// at a time or past the cap, page text that would make header lines,
+// redirections to another host that sets a cookie, a jar fed new names on
+// every answer, and answers cut once. Bounds on time are generous: they
+// tell a stall from a busy machine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -91,6 +93,22 @@ TEST_F(site_test, HostileServers) {
         EXPECT_TRUE(domains_holding(f.cookies, "after_padding").empty());
     };
 
+    const auto held_by_second_host = [&](const fetched& f) {
+        EXPECT_EQ(f.body, descriptor);
+        EXPECT_EQ(domains_holding(f.cookies, "elsewhere"), std::vector<std::string>{"127.0.0.2"});
+        site().clear_faults();
+        std::string first_host = site_url("/v_xml/5002.xml");
+        web::网页_访问(first_host);
+        EXPECT_EQ(header_of(site().requests().back(), "Cookie"), "<none>");
+    };
+    const auto asked_twice = [&](const fetched& f) {
+        EXPECT_EQ(f.body, descriptor);
+        EXPECT_TRUE(f.headers.starts_with("HTTP/1.1 200 OK\r\n"));
+        const auto log = site().requests();
+        ASSERT_EQ(log.size(), 2u);
+        EXPECT_EQ(log[0].raw_head, log[1].raw_head);
+    };
+
     const hostile_case cases[] = {
         {"10,000 Set-Cookie lines: the first 50 are stored, quickly", fault::cookie_flood, "", "/v_xml/5001.xml",
          nullptr, 20s,
@@ -129,15 +147,34 @@ TEST_F(site_test, HostileServers) {
         {"CR LF in a programme ID stays in the Referer", fault::crlf_in_ids, "/s", "/s?wd=",
          id_address("pid:'", "'", "/tv/", ".html"), 10s, [](const fetched&) { expect_no_injected_header(); }},
         {"a cookie from the redirection's target is its host's", fault::redirect_elsewhere, "/v_xml/",
-         "/v_xml/5001.xml", nullptr, 10s,
+         "/v_xml/5001.xml", nullptr, 10s, held_by_second_host},
+        // The address names 127.0.0.1 as user information before the host
+        // that answers.
+        {"a redirection through user information files the cookie under the host that answered",
+         fault::redirect_with_user, "/v_xml/", "/v_xml/5001.xml", nullptr, 10s, held_by_second_host},
+        {"a jar fed 50 new names an answer keeps 180 for the host, the least recently set going first",
+         fault::fresh_cookie_names, "/v_xml/", "/v_xml/5001.xml", nullptr, 20s,
          [&](const fetched& f) {
              EXPECT_EQ(f.body, descriptor);
-             EXPECT_EQ(domains_holding(f.cookies, "elsewhere"), std::vector<std::string>{"127.0.0.2"});
-             site().clear_faults();
-             std::string first_host = site_url("/v_xml/5002.xml");
-             web::网页_访问(first_host);
-             EXPECT_EQ(header_of(site().requests().back(), "Cookie"), "<none>");
+             ASSERT_EQ(f.cookies.size(), 50u);
+             std::vector<std::string> first;  // in the order the answer set them
+             for (const std::string& line : f.cookies) first.push_back(line.substr(line.rfind("\tf") + 1));
+             std::sort(first.begin(), first.end(), [](const std::string& a, const std::string& b) {
+                 return std::stoul(a.substr(1)) < std::stoul(b.substr(1));
+             });
+             for (int i = 0; i < 3; ++i) web::fetch_page_text(site_url("/v_xml/5001.xml"));
+             const std::vector<std::string> held = web::stored_cookies_for_testing();
+             EXPECT_EQ(held.size(), web::max_cookies_per_host);
+             for (const std::string& line : held) EXPECT_TRUE(line.starts_with("127.0.0.1\tFALSE\t/\t")) << line;
+             for (std::size_t i = 0; i < first.size(); ++i) {
+                 const std::string name = first[i].substr(0, first[i].find('\t'));
+                 EXPECT_EQ(domains_holding(held, name).size(), i < 20 ? 0u : 1u) << name;
+             }
          }},
+        {"an answer cut mid-head once is asked again on a new connection", fault::cut_mid_head_once, "/v_xml/",
+         "/v_xml/5001.xml", nullptr, 10s, asked_twice},
+        {"an answer cut mid-body once is asked again on a new connection", fault::cut_mid_body_once, "/v_xml/",
+         "/v_xml/5001.xml", nullptr, 10s, asked_twice},
     };
     for (const hostile_case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -29,6 +29,12 @@ TEST(UrlSplit, HostPathPort) {
         {"http://host:99999999999/", "host", "/", 2147483647},
         // 乤 (0x81 0x61) holds an 'a' as its trail byte; the host keeps it as it is.
         {"http://\x81\x61Z.cn/P", "\x81\x61z.cn", "/P", 80},
+        // Hosts that occur inside the scheme are looked for after it.
+        {"http://t/ptv/pplay/1001/2.html", "t", "/ptv/pplay/1001/2.html", 80},
+        {"http://tp:81/a", "tp", "/a", 81},
+        {"http://http/a/b", "http", "/a/b", 80},
+        {"https://s/x", "s", "/x", 0},
+        {"http://p", "p", "/", 80},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(url_host(c.url), c.host) << c.url;

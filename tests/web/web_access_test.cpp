@@ -175,9 +175,10 @@ TEST_F(web_access, SchemeTrimmingAndProxy) {
          "GET /t/small HTTP/1.1"},
         {"the proxy is asked for the absolute address", "http://example.invalid/p?q=1", h,
          "http://example.invalid/p?q=1", "GET http://example.invalid/p?q=1 HTTP/1.1"},
-        // "HTTP://" is no scheme: the host becomes "http", the path all after it.
+        // "HTTP://" is no scheme: the host becomes "http", the path all after
+        // it (the host is looked for after the scheme added in front).
         {"the scheme test keeps case", " HTTP://example.invalid/x ", h, "http://HTTP://example.invalid/x",
-         "GET http://http//HTTP://example.invalid/x HTTP/1.1"},
+         "GET http://http//example.invalid/x HTTP/1.1"},
         {"https is fetched as plain http", "https://example.invalid:444/s", h, "https://example.invalid:444/s",
          "GET http://example.invalid/s HTTP/1.1"},
     };
