@@ -660,6 +660,103 @@ TEST_F(window, workers_reach_the_window_one_call_at_a_time_and_never_after_the_c
     EXPECT_EQ(after_close.load(), 0);
 }
 
+namespace {
+
+// The program's window in another process, found by its class.
+HWND find_program_window(DWORD process, int ms) {
+    const ULONGLONG until = GetTickCount64() + static_cast<ULONGLONG>(ms);
+    while (GetTickCount64() < until) {
+        for (HWND found = FindWindowW(app::main_window_class, nullptr); found != nullptr;
+             found = FindWindowExW(nullptr, found, app::main_window_class, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == process && IsWindowVisible(found)) return found;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+HWND child_with_id(HWND window, control which) {
+    struct search {
+        int id;
+        HWND found;
+    } wanted{app::first_control_id + static_cast<int>(which), nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<search*>(data);
+            if (GetDlgCtrlID(child) != s->id) return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&wanted));
+    return wanted.found;
+}
+
+// A Unix path of the build as Wine's drive Z: names it.
+std::wstring windows_path(const char* unix_path) {
+    std::wstring path = L"Z:" + common::wide_from_gbk(unix_path);
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
+}  // namespace
+
+// The real program, its window closed while an ID-mode run waits on a slow
+// site: it ends promptly with exit code 0.
+TEST(program, closing_during_a_run_ends_the_program_promptly) {
+    const char* slow = std::getenv("QUORLA_TEST_SLOW_HOST");
+    ASSERT_NE(slow, nullptr) << "run by run_window_tests, which starts a slow sample site";
+    std::wstring environment;
+    for (const char* role : {"QUORLA_SITE_HOST", "QUORLA_SEARCH_HOST", "QUORLA_STREAM_HOST"}) {
+        environment += common::wide_from_gbk(std::string(role) + "=" + slow) + L'\0';
+    }
+    for (const wchar_t* kept : {L"SystemRoot", L"PATH", L"TEMP", L"TMP", L"USERPROFILE", L"WINEPREFIX"}) {
+        wchar_t value[4096];
+        if (DWORD n = GetEnvironmentVariableW(kept, value, 4096); n > 0 && n < 4096) {
+            environment += std::wstring(kept) + L"=" + value + L'\0';
+        }
+    }
+    environment += L'\0';
+    std::wstring command = L"\"" + windows_path(QUORLA_PROGRAM) + L"\"";
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    wchar_t desktop[] = L"quorla";
+    start.lpDesktop = desktop;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                               environment.data(), nullptr, &start, &process));
+    CloseHandle(process.hThread);
+    HWND program = find_program_window(process.dwProcessId, 15000);
+    ASSERT_NE(program, nullptr);
+    HWND search_box = child_with_id(program, control::编辑框1);
+    HWND episodes = child_with_id(program, control::编辑框2);
+    HWND modes = child_with_id(program, control::组合框1);
+    HWND button = child_with_id(program, control::按钮搜索);
+    SendMessageW(search_box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1001"));
+    SendMessageW(episodes, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"10"));
+    SendMessageW(modes, CB_SETCURSEL, 1, 0);
+    SendMessageW(GetParent(modes), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(modes), CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(modes));
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    Sleep(700);  // the run waits on the site's slow answers
+    const ULONGLONG asked = GetTickCount64();
+    PostMessageW(program, WM_CLOSE, 0, 0);
+    const DWORD waited = WaitForSingleObject(process.hProcess, 10000);
+    const ULONGLONG took = GetTickCount64() - asked;
+    DWORD code = 1234;
+    GetExitCodeProcess(process.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+    CloseHandle(process.hProcess);
+    ASSERT_EQ(waited, WAIT_OBJECT_0) << "still running 10 s after the close";
+    EXPECT_EQ(code, 0u);
+    EXPECT_LT(took, 3000u) << "the run's transfer is aborted, not waited out";
+}
+
 int main(int argc, char** argv) {
     // Under Wine the window gets a virtual desktop of its own, so that focus
     // and activation work without a window manager.
