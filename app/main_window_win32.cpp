@@ -274,20 +274,28 @@ int keyboard_row(HWND list) {
     return row;
 }
 
-// The menu key and Shift+F10: the list's own menu below the current row (or
-// at the list's top left when it has none).
+// The menu key and Shift+F10: the list's own menu below the left end of the
+// current row, or at the top left of the rows without one.
 void open_menu_from_keyboard(HWND list) {
     int row = keyboard_row(list);
-    POINT at{scaled(8), scaled(8)};
+    POINT at{0, 0};
+    RECT header{};
+    if (GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header)) {
+        at.y = header.bottom - header.top;
+    }
     if (row >= 0) {
         RECT cell{};
         cell.left = LVIR_BOUNDS;
         if (SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell))) {
-            at = {cell.left + scaled(8), cell.bottom};
+            at = {cell.left + 3, cell.bottom + 1};
         }
     }
     ClientToScreen(list, &at);
-    common::popup_menu(list == handle(control::超级列表框1) ? common::popup::保存地址 : common::popup::搜索获取, at.x, at.y);
+    if (list == handle(control::超级列表框1)) {
+        common::popup_menu(common::popup::保存地址, at.x, at.y);
+    } else {
+        common::popup_menu(common::popup::搜索获取, at.x, at.y);
+    }
 }
 
 bool key_down(int key) { return (GetKeyState(key) & 0x8000) != 0; }
@@ -301,8 +309,10 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
                 return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, message, wparam, lparam);
             }
             break;
-        case WM_KEYDOWN:
+        case WM_KEYDOWN: {
+            const bool repeated = (lparam & (1 << 30)) != 0;  // a held key acts once
             if (wparam == VK_RETURN) {
+                if (repeated) return 0;
                 if (addresses) {
                     keyboard_row(hwnd);
                     copy_address();
@@ -312,18 +322,20 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
                 return 0;
             }
             if (wparam == VK_APPS || (wparam == VK_F10 && key_down(VK_SHIFT))) {
-                open_menu_from_keyboard(hwnd);
+                if (!repeated) open_menu_from_keyboard(hwnd);
                 return 0;
             }
             if (addresses && wparam == 'C' && key_down(VK_CONTROL)) {
+                if (repeated) return 0;
                 keyboard_row(hwnd);
                 copy_address();
                 return 0;
             }
             break;
+        }
         case WM_SYSKEYDOWN:
             if (wparam == VK_F10 && key_down(VK_SHIFT)) {
-                open_menu_from_keyboard(hwnd);
+                if ((lparam & (1 << 30)) == 0) open_menu_from_keyboard(hwnd);
                 return 0;
             }
             break;

@@ -620,7 +620,8 @@ TEST_F(window, a_search_lists_its_hits_and_a_hit_resolves_from_its_menu_or_by_en
     row_box.left = LVIR_BOUNDS;
     SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row_box));
     MapWindowPoints(list, HWND_DESKTOP, reinterpret_cast<POINT*>(&row_box), 2);
-    EXPECT_EQ(seen.place.top, row_box.bottom) << "below the current row";
+    EXPECT_EQ(seen.place.top, row_box.bottom + 1) << "below the current row";
+    EXPECT_EQ(seen.place.left, row_box.left + 3);
     seen = watch_menu([&] { press_key(VK_F10, {VK_SHIFT}); });
     EXPECT_TRUE(seen.seen) << "Shift+F10";
     press_key(VK_RETURN);
