@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -646,6 +647,19 @@ TEST_F(window, workers_reach_the_window_one_call_at_a_time_and_never_after_the_c
     common::list_set_cell(control::超级列表框1, 0, 2, long_text);
     EXPECT_EQ(common::list_get_cell(control::超级列表框1, 0, 2), long_text);
 
+    // The busy pointer over the window while a fetch works, in pairs.
+    click(ctl(control::超级列表框1), {200, 100});
+    common::show_busy(true);
+    common::show_busy(true);
+    common::show_busy(false);
+    SendMessageW(ctl(control::超级列表框1), WM_SETCURSOR, reinterpret_cast<WPARAM>(ctl(control::超级列表框1)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    common::show_busy(false);
+    SendMessageW(ctl(control::超级列表框1), WM_SETCURSOR, reinterpret_cast<WPARAM>(ctl(control::超级列表框1)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+
     // Closing: a waiting worker is let go with an empty answer and the window
     // is gone within the wait.
     std::atomic<int> after_close{-2};
@@ -756,6 +770,7 @@ TEST(program, closing_during_a_run_ends_the_program_promptly) {
     ASSERT_EQ(waited, WAIT_OBJECT_0) << "still running 10 s after the close";
     EXPECT_EQ(code, 0u);
     EXPECT_LT(took, 3000u) << "the run's transfer is aborted, not waited out";
+    std::printf("the program ended %llu ms after the close\n", static_cast<unsigned long long>(took));
 }
 
 int main(int argc, char** argv) {
