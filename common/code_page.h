@@ -1,4 +1,5 @@
-// Conversions between code pages and UTF-16, on ICU. The window, the
+// Conversions between code pages and UTF-16: on ICU, or on Windows through
+// the system's converters with the code page always named. The window, the
 // clipboard and the page helpers all convert through here.
 #pragma once
 

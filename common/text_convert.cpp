@@ -1,11 +1,9 @@
-#include <locale.h>
-#include <stdlib.h>  // strtod_l
-
 #include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
 
+#include "common/c_runtime.h"
 #include "common/gbk.h"
 #include "common/text_ops.h"
 #include "common/text_walk.h"
@@ -115,8 +113,7 @@ double to_number(std::string_view text) {
     if (number.empty()) return 0.0;
     // strtod on the scanned span alone: it sees no "inf", "nan" or hex, and
     // the "C" locale keeps the decimal point a point whatever the process set.
-    static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
-    return strtod_l(number.c_str(), nullptr, c_locale);
+    return c_locale_strtod(number.c_str());
 }
 
 double to_number(double value) { return value; }

@@ -1,6 +1,6 @@
-#include <string.h>  // memmem
-
 #include <algorithm>
+
+#include "common/c_runtime.h"
 
 #include "common/text_ops.h"
 #include "common/text_walk.h"
@@ -14,7 +14,7 @@ std::string fold_all_bytes(std::string_view text) {
     return folded;
 }
 
-// memmem finds candidates; a candidate counts only where the walk from `from`
+// find_bytes finds candidates; a candidate counts only where the walk from `from`
 // would stand on it. A byte below 0x80 always ends a character (it is a
 // single-byte character or a trail byte), so the walk stands just after the
 // nearest such byte, and from there crosses a run of high bytes in pairs.
@@ -22,9 +22,9 @@ std::size_t find_at_boundary(std::string_view text, std::string_view sub, std::s
     std::size_t boundary = from;
     std::size_t pos = from;
     while (pos + sub.size() <= text.size()) {
-        const void* hit = memmem(text.data() + pos, text.size() - pos, sub.data(), sub.size());
+        const char* hit = find_bytes(text.data() + pos, text.size() - pos, sub.data(), sub.size());
         if (hit == nullptr) return std::string_view::npos;
-        const std::size_t at = static_cast<const char*>(hit) - text.data();
+        const std::size_t at = static_cast<std::size_t>(hit - text.data());
         std::size_t run_start = at;
         while (run_start > boundary && is_lead(text[run_start - 1])) --run_start;
         if ((at - run_start) % 2 == 0) return at;

@@ -111,6 +111,10 @@ bool stop_requested();
 // are native bytes, UTF-8 here, and may hold characters GBK lacks; only
 // names made from page text start as GBK.
 
+// The value of an environment variable as native bytes (UTF-8; read as
+// UTF-16 on Windows), nullopt when it is not set.
+std::optional<std::string> environment_variable(const char* name);
+
 // The directory of the executable as GBK text, without a trailing separator.
 std::string program_directory();
 // The same directory as native bytes.

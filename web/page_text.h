@@ -35,7 +35,7 @@ std::string text_between(std::string_view text, std::string_view left, std::stri
 
 // Traditional characters of a GBK text mapped to simplified ones in a buffer
 // of the text's length; spaces of that length when the mapping fails.
-// `mapping` names the ICU transliterator.
+// `mapping` names the mapping (an ICU transliterator on Linux).
 std::string map_to_simplified(std::string_view gbk_text, std::u16string_view mapping = u"Traditional-Simplified");
 
 }  // namespace web

@@ -1,10 +1,10 @@
 #include "web/site_hosts.h"
 
-#include <cstdlib>
 #include <mutex>
 #include <utility>
 
 #include "common/code_page.h"
+#include "services/system_services.h"
 
 #ifndef QUORLA_SITE_HOST
 #error "QUORLA_SITE_HOST, QUORLA_SEARCH_HOST and QUORLA_STREAM_HOST come from web/CMakeLists.txt"
@@ -90,11 +90,7 @@ chosen_hosts choose_hosts(const site_hosts& built_in, const environment_lookup& 
 
 std::vector<refused_host> take_hosts_from_environment() {
     const site_hosts built_in{QUORLA_SITE_HOST, QUORLA_SEARCH_HOST, QUORLA_STREAM_HOST};
-    chosen_hosts chosen = choose_hosts(built_in, [](const char* variable) -> std::optional<std::string> {
-        const char* value = std::getenv(variable);
-        if (value == nullptr) return std::nullopt;
-        return std::string(value);
-    });
+    chosen_hosts chosen = choose_hosts(built_in, common::environment_variable);
     std::lock_guard lock(hosts_guard);
     hosts_in_use() = std::move(chosen.hosts);
     return chosen.refused;

@@ -1,7 +1,6 @@
 // The system services that need no window: memory files, whole-file writes
 // and the script engine. This program links no toolkit.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,8 +11,12 @@
 #include "common/code_page.h"
 #include "common/gbk.h"
 #include "services/system_services.h"
+#include "tests/system_support.h"
 
 namespace {
+
+using test_support::utf8_of;
+using test_support::utf8_path;
 
 std::string file_bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -62,18 +65,19 @@ TEST(memory_files, end_bytes_stop_a_line_without_being_consumed) {
 }
 
 TEST(files, write_file_replaces_and_fails_cleanly) {
-    auto dir = std::filesystem::temp_directory_path() / ("services_test_" + std::to_string(::getpid()));
+    auto dir = std::filesystem::temp_directory_path() / ("services_test_" + std::to_string(test_support::process_id()));
     std::filesystem::create_directories(dir);
-    std::string path = common::convert_utf8_to_gbk((dir / "名字.html").string());
+    std::string path = common::convert_utf8_to_gbk(utf8_of(dir / utf8_path("名字.html")));
     ASSERT_TRUE(common::write_file(path, {common::to_bytes("old content, longer")}));
     ASSERT_TRUE(common::write_file(path, {common::to_bytes("new"), {}, common::to_bytes("!")}));
-    EXPECT_EQ(file_bytes(dir / "名字.html"), "new!");
+    EXPECT_EQ(file_bytes(dir / utf8_path("名字.html")), "new!");
     EXPECT_FALSE(common::write_file("", {common::to_bytes("x")}));
-    EXPECT_FALSE(common::write_file(common::convert_utf8_to_gbk((dir / "missing" / "a").string()), {}));
+    EXPECT_FALSE(common::write_file(common::convert_utf8_to_gbk(utf8_of(dir / "missing" / "a")), {}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);  // no temporary left
     std::filesystem::remove_all(dir);
     EXPECT_FALSE(common::program_directory().empty());
     EXPECT_NE(common::program_directory().back(), '/');
+    EXPECT_NE(common::program_directory().back(), '\\');
 }
 
 TEST(automation, script_control_runs_a_defined_function) {
@@ -128,7 +132,7 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path fresh_folder(const std::string& name) {
-    fs::path folder = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
+    fs::path folder = fs::temp_directory_path() / (name + "_" + std::to_string(test_support::process_id()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder;
@@ -143,12 +147,7 @@ public:
         set(value);
     }
     ~scoped_env() { set(old_); }
-    void set(const std::optional<std::string>& value) {
-        if (value)
-            ::setenv(name_, value->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
+    void set(const std::optional<std::string>& value) { test_support::set_environment(name_, value); }
 
 private:
     const char* name_;
@@ -169,13 +168,30 @@ TEST(files, disk_file_names_are_one_visible_entry_that_fits) {
         {std::string("x\0y\n\r\t\x7F", 7), "", "x_y____"},
         {"", ".html", "_.html"},
         {".", "", "_"},
-        {"..", "", "_."},
+        {"..", "", test_support::on_windows ? "__" : "_."},  // Windows drops a name's trailing dot
         {".hidden", ".m3u8", "_hidden.m3u8"},
         {std::string(250, 'n'), ".html", std::string(250, 'n') + ".html"},  // exactly 255 bytes
         {std::string(300, 'n'), ".html", std::string(250, 'n') + ".html"},
         {long_chinese, ".html", long_chinese.substr(0, 249) + ".html"},  // 83 whole characters
         {"한국어 🎬", ".txt", "한국어 🎬.txt"},
     };
+    // What Windows refuses besides: < > : " | ? *, a trailing dot or space,
+    // and the device names with any extension.
+    struct system_case {
+        std::string stem, extension, posix, windows;
+    };
+    std::vector<system_case> system_cases = {
+        {"a<b>c:d\"e|f?g*h", ".html", "a<b>c:d\"e|f?g*h.html", "a_b_c_d_e_f_g_h.html"},
+        {"trailing. ", "", "trailing. ", "trailing__"},
+        {"CON", ".html", "CON.html", "_ON.html"},
+        {"com7.tar", ".txt", "com7.tar.txt", "_om7.tar.txt"},
+        {"lpt1 ", ".m3u8", "lpt1 .m3u8", "_pt1 .m3u8"},
+        {"CONSOLE", ".html", "CONSOLE.html", "CONSOLE.html"},
+        {"COM0", ".html", "COM0.html", "COM0.html"},
+    };
+    for (const system_case& c : system_cases) {
+        cases.push_back({c.stem, c.extension, test_support::on_windows ? c.windows : c.posix});
+    }
     for (const name_case& c : cases) {
         std::string name = common::disk_file_name(c.stem, c.extension);
         EXPECT_EQ(name, c.name) << c.stem;
@@ -184,27 +200,40 @@ TEST(files, disk_file_names_are_one_visible_entry_that_fits) {
 }
 
 TEST(files, write_file_in_lands_in_the_folder_under_any_valid_name) {
-    fs::path folder = fresh_folder("write_in") / "한국어 🎬";
+    fs::path folder = fresh_folder("write_in") / utf8_path("한국어 🎬");
     fs::create_directories(folder / "sub.html");
     std::string long_name = std::string(250, 'n') + ".html";
     for (const std::string& name : {long_name, std::string("名字.html")}) {
-        ASSERT_TRUE(common::write_file_in(folder.string(), name, {common::to_bytes("old")})) << name;
-        ASSERT_TRUE(common::write_file_in(folder.string(), name, {common::to_bytes("new")})) << name;
-        EXPECT_EQ(file_bytes(folder / name), "new");
+        ASSERT_TRUE(common::write_file_in(utf8_of(folder), name, {common::to_bytes("old")})) << name;
+        ASSERT_TRUE(common::write_file_in(utf8_of(folder), name, {common::to_bytes("new")})) << name;
+        EXPECT_EQ(file_bytes(folder / utf8_path(name)), "new");
     }
     // Names that are not one entry, a folder in the way, a missing folder.
     for (const std::string& name : {std::string(), std::string("."), std::string(".."), std::string("../x"),
                                     std::string("a/b"), std::string(256, 'n'), std::string("sub.html")}) {
-        EXPECT_FALSE(common::write_file_in(folder.string(), name, {common::to_bytes("x")})) << name;
+        EXPECT_FALSE(common::write_file_in(utf8_of(folder), name, {common::to_bytes("x")})) << name;
     }
-    EXPECT_FALSE(common::write_file_in((folder / "missing").string(), "a.html", {}));
+    if (test_support::on_windows) {
+        for (const char* name : {"..\\x", "a\\b", "c:x"}) {
+            EXPECT_FALSE(common::write_file_in(utf8_of(folder), name, {common::to_bytes("x")})) << name;
+        }
+    }
+    EXPECT_FALSE(common::write_file_in(utf8_of(folder / "missing"), "a.html", {}));
     EXPECT_TRUE(fs::is_directory(folder / "sub.html"));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 3) << "no temporary file left";
     EXPECT_FALSE(fs::exists(folder.parent_path() / "x"));
     fs::remove_all(folder.parent_path());
 }
 
-TEST(save_folder, the_download_folder_follows_the_user_dirs_file) {
+TEST(save_folder, the_download_folder_is_the_one_the_user_has) {
+    if (test_support::on_windows) {
+        // The Downloads known folder, which exists.
+        const std::string folder = common::download_folder();
+        EXPECT_TRUE(fs::is_directory(utf8_path(folder))) << folder;
+        EXPECT_TRUE(folder.ends_with("Downloads")) << folder;
+        return;
+    }
+    // Elsewhere the XDG user directories file says.
     fs::path home = fresh_folder("download_home");
     fs::path config = home / "elsewhere";
     fs::create_directories(config);
@@ -249,11 +278,12 @@ TEST(save_folder, a_program_directory_that_takes_no_files_sends_them_to_the_down
     scoped_env home_env("HOME", home.string());
     scoped_env config_env("XDG_CONFIG_HOME", std::nullopt);
 
-    fs::path beside = fresh_folder("save_beside") / "프로그램 🎬";
+    const std::string downloads = test_support::on_windows ? common::download_folder() : utf8_of(home / "Downloads");
+    fs::path beside = fresh_folder("save_beside") / utf8_path("프로그램 🎬");
     fs::create_directories(beside);
-    common::replace_program_directory_for_testing(beside.string());
+    common::replace_program_directory_for_testing(utf8_of(beside));
     common::save_folder writable = common::choose_save_folder();
-    EXPECT_EQ(writable.path, beside.string());
+    EXPECT_EQ(writable.path, utf8_of(beside));
     EXPECT_TRUE(writable.beside_program);
     EXPECT_EQ(std::distance(fs::directory_iterator(beside), {}), 0) << "the probe leaves nothing";
 
@@ -262,14 +292,14 @@ TEST(save_folder, a_program_directory_that_takes_no_files_sends_them_to_the_down
     fs::create_directories(beside.parent_path() / "share" / "quorla-hd");
     std::ofstream(beside.parent_path() / "share" / "quorla-hd" / "installed").put('\n');
     common::save_folder installed = common::choose_save_folder();
-    EXPECT_EQ(installed.path, (home / "Downloads").string());
+    EXPECT_EQ(installed.path, downloads);
     EXPECT_FALSE(installed.beside_program);
     fs::remove_all(beside.parent_path() / "share");
 
-    // /proc takes no new files, for root too.
-    common::replace_program_directory_for_testing("/proc");
+    // /proc takes no new files, for root too; nor does a missing folder.
+    common::replace_program_directory_for_testing(test_support::on_windows ? utf8_of(beside / "missing") : "/proc");
     common::save_folder fallback = common::choose_save_folder();
-    EXPECT_EQ(fallback.path, (home / "Downloads").string());
+    EXPECT_EQ(fallback.path, downloads);
     EXPECT_FALSE(fallback.beside_program);
     common::replace_program_directory_for_testing("");
     fs::remove_all(home);

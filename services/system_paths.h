@@ -1,0 +1,27 @@
+// What the files and the save folder need from the system, one file per
+// system beside the shared code. Internal to services/.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// A path of native bytes (UTF-8) for the standard library's file calls.
+std::filesystem::path native_path(std::string_view path);
+
+// The directory of the running executable, native bytes (UTF-8); "." when
+// the system does not tell.
+std::string executable_directory();
+
+// Whether a file can really be created in `folder` (permission bits alone do
+// not tell: they do not bind root, nor show a read-only file system). The
+// probe leaves nothing behind.
+bool takes_files(const std::string& folder);
+
+// A file `name` (a single folder entry) cleaned further of what this
+// system's file names cannot hold; the length stays the same.
+void clean_name_for_system(std::string& name);
+
+}  // namespace common
