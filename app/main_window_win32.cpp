@@ -1,6 +1,10 @@
 #include "app/main_window_win32.h"
 
 #include <commctrl.h>
+// The accessibility GUIDs are defined here (selectany), not taken from
+// libuuid, whose IID_IAccessible clashes with liboleacc's.
+#include <initguid.h>
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -520,6 +524,25 @@ void add_columns(HWND list, const std::initializer_list<column>& columns) {
     SendMessageW(list, LVM_SETTEXTCOLOR, 0, RGB(0, 0, 0));
 }
 
+// A screen reader names each control as a sighted user reads it beside the
+// control (the labels and the group box's caption); part 1 of the status bar,
+// whose text changes, is "状态".
+void name_controls() {
+    IAccPropServices* names = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                reinterpret_cast<void**>(&names)))) {
+        return;
+    }
+    const std::pair<control, const wchar_t*> named[] = {
+        {control::编辑框1, L"搜索视频"},   {control::编辑框2, L"集数"},        {control::组合框1, L"模式"},
+        {control::超级列表框2, L"搜索结果"}, {control::超级列表框1, L"视频地址"}, {control::状态条1, L"状态"},
+    };
+    for (const auto& [which, name] : named) {
+        names->SetHwndPropStr(handle(which), static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, name);
+    }
+    names->Release();
+}
+
 HMENU make_menu(std::initializer_list<std::pair<int, const wchar_t*>> items) {
     HMENU menu = CreatePopupMenu();
     for (const auto& [id, caption] : items) AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), caption);
@@ -558,6 +581,7 @@ bool build_controls(HWND main) {
     SendMessageW(handle(control::状态条1), SB_SIMPLE, FALSE, 0);
     lay_out();
     SendMessageW(handle(control::状态条1), SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(L"状态："));
+    name_controls();
     return true;
 }
 
