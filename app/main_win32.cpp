@@ -1,7 +1,6 @@
 // Start-up and ending of the program on Windows.
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <cstdlib>
 #include <string>
@@ -34,8 +33,6 @@ void enter_program_directory() {
 }  // namespace
 
 int main() {
-    // COM for the window's thread: the screen readers' names of the controls.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     enter_program_directory();
     common::init_program_state();
     std::atexit(common::release_program_state);

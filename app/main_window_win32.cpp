@@ -528,6 +528,10 @@ void add_columns(HWND list, const std::initializer_list<column>& columns) {
 // control (the labels and the group box's caption); part 1 of the status bar,
 // whose text changes, is "状态".
 void name_controls() {
+    // COM for the window's thread, once its windows exist: under Wine, COM
+    // set up before the first window ties the process to the default
+    // desktop, whatever desktop it was started on.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IAccPropServices* names = nullptr;
     if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
                                 reinterpret_cast<void**>(&names)))) {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -315,7 +316,9 @@ TEST_F(window, controls_stand_where_the_form_puts_them) {
         EXPECT_EQ(r.right, f.place.right) << name;
         EXPECT_EQ(r.bottom, f.place.bottom) << name;
         EXPECT_TRUE(IsWindowVisible(hwnd)) << name;
-        if (f.caption) EXPECT_EQ(text_of(hwnd), w(f.caption)) << name;
+        if (f.caption) {
+            EXPECT_EQ(text_of(hwnd), w(f.caption)) << name;
+        }
     }
     // Labels never wrap; edit boxes: one line, centred, scrolling sideways.
     for (control label : {control::标签1, control::标签2}) {
@@ -606,7 +609,9 @@ TEST_F(window, the_address_menu_opens_beside_the_pointer_and_saves_three_files) 
             EXPECT_NE(bytes.find(common::list_get_cell(control::超级列表框1, row, 2)), std::string::npos)
                 << extension << " row " << row;
         }
-        if (extension == ".html") EXPECT_NE(bytes.find("<pre>"), std::string::npos);
+        if (extension == ".html") {
+            EXPECT_NE(bytes.find("<pre>"), std::string::npos);
+        }
         if (extension == ".m3u8") {
             EXPECT_EQ(bytes.rfind("#EXTM3U\n#EXTINF:-1," + first_name + "\n" +
                                       common::list_get_cell(control::超级列表框1, 0, 2) + "\n",
@@ -753,15 +758,16 @@ std::wstring windows_path(const char* unix_path) {
 TEST(program, closing_during_a_run_ends_the_program_promptly) {
     const char* slow = std::getenv("QUORLA_TEST_SLOW_HOST");
     ASSERT_NE(slow, nullptr) << "run by run_window_tests, which starts a slow sample site";
+    // This process's environment with the three hosts on the slow site.
     std::wstring environment;
+    if (wchar_t* inherited = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = inherited; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+            if (std::wstring_view(entry).rfind(L"QUORLA_", 0) != 0) environment += std::wstring(entry) + L'\0';
+        }
+        FreeEnvironmentStringsW(inherited);
+    }
     for (const char* role : {"QUORLA_SITE_HOST", "QUORLA_SEARCH_HOST", "QUORLA_STREAM_HOST"}) {
         environment += common::wide_from_gbk(std::string(role) + "=" + slow) + L'\0';
-    }
-    for (const wchar_t* kept : {L"SystemRoot", L"PATH", L"TEMP", L"TMP", L"USERPROFILE", L"WINEPREFIX"}) {
-        wchar_t value[4096];
-        if (DWORD n = GetEnvironmentVariableW(kept, value, 4096); n > 0 && n < 4096) {
-            environment += std::wstring(kept) + L"=" + value + L'\0';
-        }
     }
     environment += L'\0';
     std::wstring command = L"\"" + windows_path(QUORLA_PROGRAM) + L"\"";
@@ -774,7 +780,13 @@ TEST(program, closing_during_a_run_ends_the_program_promptly) {
                                environment.data(), nullptr, &start, &process));
     CloseHandle(process.hThread);
     HWND program = find_program_window(process.dwProcessId, 15000);
-    ASSERT_NE(program, nullptr);
+    if (program == nullptr) {
+        DWORD early = 0;
+        GetExitCodeProcess(process.hProcess, &early);
+        TerminateProcess(process.hProcess, 99);
+        CloseHandle(process.hProcess);
+        FAIL() << "no window; the process's exit code: " << early;
+    }
     HWND search_box = child_with_id(program, control::编辑框1);
     HWND episodes = child_with_id(program, control::编辑框2);
     HWND modes = child_with_id(program, control::组合框1);
@@ -789,6 +801,8 @@ TEST(program, closing_during_a_run_ends_the_program_promptly) {
     Sleep(700);  // the run waits on the site's slow answers
     const ULONGLONG asked = GetTickCount64();
     PostMessageW(program, WM_CLOSE, 0, 0);
+    while (IsWindow(program) && GetTickCount64() - asked < 10000) Sleep(5);
+    const ULONGLONG window_gone = GetTickCount64() - asked;
     const DWORD waited = WaitForSingleObject(process.hProcess, 10000);
     const ULONGLONG took = GetTickCount64() - asked;
     DWORD code = 1234;
@@ -797,12 +811,12 @@ TEST(program, closing_during_a_run_ends_the_program_promptly) {
     CloseHandle(process.hProcess);
     ASSERT_EQ(waited, WAIT_OBJECT_0) << "still running 10 s after the close";
     EXPECT_EQ(code, 0u);
-    EXPECT_LT(took, 3000u) << "the run's transfer is aborted, not waited out";
-    std::printf("the program ended %llu ms after the close\n", static_cast<unsigned long long>(took));
+    EXPECT_LT(took, 4000u) << "at most about 3 s of waiting for the run, then the end";
+    std::printf("the window was gone %llu ms and the program ended %llu ms after the close\n",
+                static_cast<unsigned long long>(window_gone), static_cast<unsigned long long>(took));
 }
 
 int main(int argc, char** argv) {
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // Under Wine the window gets a virtual desktop of its own, so that focus
     // and activation work without a window manager.
     if (HDESK desktop = CreateDesktopW(L"quorla", nullptr, nullptr, 0, GENERIC_ALL, nullptr)) SetThreadDesktop(desktop);
