@@ -9,9 +9,9 @@ namespace app {
 using common::control;
 using common::gbk;
 
-void popup_address_menu() { common::popup_menu(common::popup::保存地址); }
+void popup_address_menu(std::optional<int> x, std::optional<int> y) { common::popup_menu(common::popup::保存地址, x, y); }
 
-void popup_hit_menu() { common::popup_menu(common::popup::搜索获取); }
+void popup_hit_menu(std::optional<int> x, std::optional<int> y) { common::popup_menu(common::popup::搜索获取, x, y); }
 
 void start_resolve_run() { common::start_thread(resolve::resolve_play_pages); }
 

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     app::set_program_identity();
+    app::load_qt_translations();
     std::unique_ptr<app::main_window> window = app::load_main_window();
     if (!window) app::fatal_error(common::gbk<"载入启动窗口失败">());
     app::show_main_window(*window);

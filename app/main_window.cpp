@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -126,6 +127,9 @@ QTableWidget* make_list(QWidget* parent, common::control which, QRect geometry,
     list->setWordWrap(false);
     list->setTextElideMode(Qt::ElideRight);
     list->setFocusPolicy(Qt::StrongFocus);
+    // Tab leaves the list for the next control instead of walking its
+    // cells (the rows are chosen whole, with the arrow keys).
+    list->setTabKeyNavigation(false);
     list->setContextMenuPolicy(Qt::NoContextMenu);
     list->verticalHeader()->setVisible(false);
     list->verticalHeader()->setDefaultSectionSize(18);
@@ -147,6 +151,68 @@ QTableWidget* make_list(QWidget* parent, common::control which, QRect geometry,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     list->setPalette(palette);
     return list;
+}
+
+// The keys a list answers besides moving through its rows.
+enum class list_key { other, menu, enter, copy };
+
+list_key list_key_of(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if ((key.key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+        (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        return list_key::menu;
+    }
+    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
+        return list_key::enter;
+    }
+    if (key.matches(QKeySequence::Copy)) return list_key::copy;
+    return list_key::other;
+}
+
+// Selects the current row, as a click on it does, and brings it into view;
+// -1 when the list has no current row.
+int select_current_row(QTableWidget* list) {
+    const QModelIndex current = list->currentIndex();
+    if (!current.isValid()) return -1;
+    list->selectRow(current.row());
+    list->scrollTo(current);
+    return current.row();
+}
+
+// Where a menu opened by key stands, in screen coordinates: below the left
+// end of the row, or at the list's top left corner without a row.
+QPoint menu_point(QTableWidget* list, int row) {
+    QPoint local(0, 0);
+    if (row >= 0) local = list->visualRect(list->model()->index(row, 0)).bottomLeft() + QPoint(3, 1);
+    return list->viewport()->mapToGlobal(local);
+}
+
+// The menu key and Shift+F10 open the list's menu at the current row; Enter
+// copies an address or resolves a hit; Ctrl+C copies an address. Each runs
+// the handler the mouse runs, on the current row selected.
+bool press_list_key(QTableWidget* list, const QKeyEvent& key) {
+    const list_key pressed = list_key_of(key);
+    const bool addresses = list->objectName() == name_of(common::control::超级列表框1);
+    if (pressed == list_key::other || (pressed == list_key::copy && !addresses)) return false;
+    if (key.isAutoRepeat()) return true;  // a held key acts once
+    const int row = select_current_row(list);
+    switch (pressed) {
+        case list_key::menu: {
+            const QPoint at = menu_point(list, row);
+            addresses ? popup_address_menu(at.x(), at.y()) : popup_hit_menu(at.x(), at.y());
+            break;
+        }
+        case list_key::enter:
+            if (addresses) {
+                copy_address();
+            } else if (row >= 0) {
+                start_resolve_run();
+            }
+            break;
+        case list_key::copy: copy_address(); break;
+        case list_key::other: break;
+    }
+    return true;
 }
 
 }  // namespace
@@ -173,8 +239,10 @@ void main_window::build_controls() {
 
     make_label(upper, control::标签2, {8, 13, 56, 20}, "搜索视频：");
     QLineEdit* search_box = make_edit(upper, control::编辑框1, {66, 13, 102, 20});
+    search_box->setAccessibleName(QString::fromUtf8("搜索视频"));
     make_label(upper, control::标签1, {175, 13, 32, 20}, "集数：");
     QLineEdit* count_box = make_edit(upper, control::编辑框2, {213, 13, 56, 20});
+    count_box->setAccessibleName(QString::fromUtf8("集数"));
 
     auto* modes = new mode_selector(upper);
     modes->setObjectName(name_of(control::组合框1));
@@ -183,6 +251,7 @@ void main_window::build_controls() {
     modes->addItems({QString::fromUtf8("搜索模式"), QString::fromUtf8("I D 模式"), QString::fromUtf8("无集数模式")});
     modes->setCurrentIndex(-1);
     modes->setFocusPolicy(Qt::StrongFocus);
+    modes->setAccessibleName(QString::fromUtf8("模式"));
     paint_input(modes);
 
     auto* button = new QPushButton(QString::fromUtf8("获取结果"), upper);
@@ -192,6 +261,7 @@ void main_window::build_controls() {
 
     QTableWidget* hits = make_list(upper, control::超级列表框2, {3, 37, 423, 138},
                                    {{"ID", 35}, {"搜索结果", 240}, {"总视频数", 65}, {"更新集数", 65}, {"视频ID", 0}});
+    hits->setAccessibleName(QString::fromUtf8("搜索结果"));
 
     auto* lower = new QGroupBox(QString::fromUtf8("视频地址"), this);
     lower->setObjectName(name_of(control::分组框2));
@@ -200,6 +270,7 @@ void main_window::build_controls() {
     lower->setStyleSheet(QString::fromUtf8(group_box_look));
     QTableWidget* addresses = make_list(lower, control::超级列表框1, {3, 12, 424, 169},
                                         {{"ID", 35}, {"视频名称", 100}, {"视频地址", 200}, {"视频格式", 80}});
+    addresses->setAccessibleName(QString::fromUtf8("视频地址"));
 
     auto* status = new QStatusBar(this);
     status->setObjectName(name_of(control::状态条1));
@@ -212,6 +283,8 @@ void main_window::build_controls() {
     auto* part1 = new QLabel(status);
     part1->setObjectName(QStringLiteral("part1"));
     part1->setFixedWidth(420);
+    // Its text changes; the whole of it is also the part's description.
+    part1->setAccessibleName(QString::fromUtf8("状态"));
     for (QLabel* part : {part0, part1}) {
         part->setTextFormat(Qt::PlainText);  // status texts can carry page text
         part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -261,9 +334,24 @@ void main_window::bind_events() {
     auto* button = findChild<QPushButton*>(name_of(control::按钮搜索));
     connect(button, &QPushButton::clicked, this, [] { run_search_button(); });
 
-    findChild<QTableWidget*>(name_of(control::超级列表框1))->viewport()->installEventFilter(this);
-    findChild<QTableWidget*>(name_of(control::超级列表框2))->viewport()->installEventFilter(this);
+    // Enter in an edit box presses the button as a click does: the focus
+    // moves to the button first, so the search box's leaving runs before.
+    for (control edit : {control::编辑框1, control::编辑框2}) {
+        connect(findChild<QLineEdit*>(name_of(edit)), &QLineEdit::returnPressed, this, [button] {
+            button->setFocus(Qt::OtherFocusReason);
+            button->click();
+        });
+    }
+
+    // The mouse reaches the lists through their viewports, the keys
+    // through the lists themselves.
+    for (control which : {control::超级列表框1, control::超级列表框2}) {
+        auto* list = findChild<QTableWidget*>(name_of(which));
+        list->viewport()->installEventFilter(this);
+        list->installEventFilter(this);
+    }
 }
+
 
 bool main_window::eventFilter(QObject* watched, QEvent* event) {
     using common::control;
@@ -272,6 +360,12 @@ bool main_window::eventFilter(QObject* watched, QEvent* event) {
     if (watched->objectName() == name_of(control::编辑框1)) {
         if (event->type() == QEvent::FocusIn) enter_search_box();
         if (event->type() == QEvent::FocusOut) leave_search_box();
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        for (QTableWidget* list : {addresses, hits}) {
+            if (list != nullptr && watched == list) return press_list_key(list, *static_cast<QKeyEvent*>(event));
+        }
         return false;
     }
     auto* mouse = dynamic_cast<QMouseEvent*>(event);

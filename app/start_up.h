@@ -12,4 +12,9 @@ void take_hosts_from_environment();
 // the desktop entry they belong to.
 void set_program_identity();
 
+// Qt's own Chinese texts (the standard buttons of message boxes read "确定")
+// from Qt's translations folder; false, and English texts, when the file is
+// missing or unreadable.
+bool load_qt_translations();
+
 }  // namespace app

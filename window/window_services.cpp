@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,10 +17,12 @@
 #include <QPalette>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
+#include <QToolTip>
 
 #include <array>
 #include <atomic>
@@ -108,6 +111,18 @@ QLabel* status_part(control which, int part) {
     auto* bar = find_control<QStatusBar>(which);
     if (bar == nullptr || part < 0) return nullptr;
     return bar->findChild<QLabel*>(QStringLiteral("part%1").arg(part));
+}
+
+// The whole of a status text as a tooltip: marked up, so that page text in
+// it stays text, on one line where the screen has room for it (a marked-up
+// tooltip is otherwise broken into short lines), else broken where needed.
+QString whole_text_tip(const QLabel& part, const QString& text) {
+    if (text.isEmpty()) return {};
+    const QScreen* screen = part.screen();
+    const int room = screen != nullptr ? screen->availableGeometry().width() * 3 / 4 : 800;
+    const bool one_line = QFontMetrics(QToolTip::font()).horizontalAdvance(text) <= room;
+    return QStringLiteral("<p style='white-space:%1'>%2</p>")
+        .arg(one_line ? QStringLiteral("pre") : QStringLiteral("normal"), text.toHtmlEscaped());
 }
 
 QMessageBox::Icon icon_of(int style) {
@@ -244,7 +259,15 @@ public:
 
     void status_set_text(control status_bar, int part, std::string_view text) override {
         run_on_ui([&] {
-            if (QLabel* label = status_part(status_bar, part)) label->setText(from_gbk(text));
+            QLabel* label = status_part(status_bar, part);
+            if (label == nullptr) return;
+            const QString whole = from_gbk(text);
+            label->setText(whole);
+            // A text wider than its part is cut off at the right, where a
+            // save names its folder: the tooltip and the description carry
+            // all of it.
+            label->setToolTip(whole_text_tip(*label, whole));
+            label->setAccessibleDescription(whole);
         });
     }
 

@@ -5,8 +5,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +76,23 @@ TEST_F(start_up, message_boxes_show_markup_as_its_characters) {
     common::message_box("<b>x</b>", 48);
     EXPECT_EQ(shown, "<b>x</b>");
     EXPECT_EQ(format, Qt::PlainText);
+}
+
+TEST_F(start_up, standard_buttons_read_chinese_with_qt_translations) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFile::exists(folder + "/qtbase_zh_CN.qm")) GTEST_SKIP() << "no Qt translations in " << folder.toStdString();
+    ASSERT_TRUE(app::load_qt_translations());
+    QString ok, cancel;
+    QTimer::singleShot(100, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ok = box->button(QMessageBox::Ok)->text();
+            cancel = box->button(QMessageBox::Cancel)->text();
+            box->reject();
+        }
+    });
+    EXPECT_EQ(common::message_box("x", 1), 1);
+    EXPECT_EQ(ok, QString::fromUtf8("确定"));
+    EXPECT_EQ(cancel, QString::fromUtf8("取消"));
 }
 
 TEST_F(start_up, the_icon_comes_from_the_resources_and_the_desktop_entry_is_named) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,13 +14,22 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "app/fatal_error.h"
 #include "app/main_window.h"
 #include "common/gbk.h"
 #include "services/system_services.h"
 #include "services/testing_hooks.h"
+#include "sample_site/sample_site.h"
+#include "web/site_hosts.h"
 
 using common::control;
 using common::gbk;
@@ -345,4 +356,171 @@ TEST_F(window, edit_boxes_keep_a_long_paste_whole) {
         box->insert(pasted);  // what a paste does
         EXPECT_EQ(common::edit_text(box_name).size(), 100'000u) << common::control_name(box_name);
     }
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The window with the sample site behind it and the program's directory in a
+// folder of its own, driven by keys sent to the widget that has the focus.
+class keyboard : public window {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("window_keyboard_" + std::to_string(::getpid()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        common::replace_program_directory_for_testing(folder.string());
+        site = std::make_unique<sample_site::server>(sample_site::server::default_data_folder(), 0, "10.0.0.7");
+        web::replace_hosts_for_testing({site->host(), site->host(), "10.0.0.7"});
+        window::SetUp();
+    }
+    void TearDown() override {
+        wait_for_runs();
+        common::set_message_box_hook(nullptr);
+        window::TearDown();
+        site.reset();
+        common::replace_program_directory_for_testing("");
+        fs::remove_all(folder);
+    }
+    static void wait_for_runs() {
+        for (int waited = 0; common::running_threads() > 0 && waited < 20000; waited += 10) QTest::qWait(10);
+    }
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, key, modifiers);
+    }
+    // Opens the focused list's menu with `key` and chooses item `item` with
+    // the arrow keys and Enter; what opened, and where.
+    popup_seen choose_by_key(QKeyCombination key, int item) {
+        popup_seen seen;
+        QTimer::singleShot(50, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return;
+            seen.title = menu->title();
+            seen.at = menu->pos();
+            for (int down = 0; down <= item; ++down) QTest::keyClick(menu, Qt::Key_Down);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        press(key.key(), key.keyboardModifiers());
+        QTest::qWait(100);
+        return seen;
+    }
+    static QPoint below_row(QTableWidget* list, int row) {
+        return list->viewport()->mapToGlobal(list->visualItemRect(list->item(row, 0)).bottomLeft() + QPoint(3, 1));
+    }
+    std::string file(const char* name) {
+        std::ifstream in(folder / name, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+    fs::path folder;
+    std::unique_ptr<sample_site::server> site;
+};
+
+}  // namespace
+
+TEST_F(keyboard, search_resolve_copy_and_save_without_a_mouse) {
+    auto* hits = child<QTableWidget>("超级列表框2");
+    auto* button = child<QPushButton>("按钮搜索");
+    std::vector<std::string> boxes;
+    common::set_message_box_hook([&](const std::string& message, int, const std::string&) {
+        boxes.push_back(message);
+        return 0;
+    });
+
+    // Enter in the empty search box presses the button as a click does.
+    child<QComboBox>("组合框1")->setFocus();
+    press(Qt::Key_Down);  // the first mode: search
+    QTest::qWait(10);
+    EXPECT_EQ(status(), utf("启用搜索模式，集数框禁用，请输入搜索内容!"));
+    child<QLineEdit>("编辑框1")->setFocus();
+    press(Qt::Key_Return);
+    EXPECT_TRUE(button->hasFocus());
+    EXPECT_EQ(child<QLineEdit>("编辑框1")->text(), utf("输入搜索名字")) << "the prompt is back";
+    ASSERT_EQ(boxes, std::vector<std::string>{gbk<"出现错误了，请输入搜索内容">()});
+
+    child<QLineEdit>("编辑框1")->setFocus();
+    QInputMethodEvent typed;  // what an input method sends when a word is chosen
+    typed.setCommitString(utf("毒"));
+    QApplication::sendEvent(QApplication::focusWidget(), &typed);
+    press(Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(hits->rowCount(), 2) << "the search is done when Enter returns";
+    EXPECT_TRUE(button->hasFocus());
+
+    // A hit is resolved by Enter and by its menu, opened with Shift+F10.
+    press(Qt::Key_Tab);
+    ASSERT_TRUE(hits->hasFocus());
+    press(Qt::Key_Return);
+    wait_for_runs();
+    ASSERT_EQ(addresses()->rowCount(), 12);
+    EXPECT_EQ(common::list_selected_row(control::超级列表框2), 0);
+    common::list_clear(control::超级列表框1);
+    popup_seen seen = choose_by_key(Qt::ShiftModifier | Qt::Key_F10, 0);
+    EXPECT_EQ(seen.title, utf("搜索获取"));
+    EXPECT_EQ(seen.at, below_row(hits, 0));
+    wait_for_runs();
+    ASSERT_EQ(addresses()->rowCount(), 12);
+
+    // Ctrl+C and Enter copy the current address through the copy handler.
+    press(Qt::Key_Tab);
+    ASSERT_TRUE(addresses()->hasFocus());
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), addresses()->item(0, 2)->text());
+    EXPECT_EQ(status(), utf("毒战 第1集下载地址复制成功！"));
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_EQ(QApplication::clipboard()->text(), addresses()->item(1, 2)->text());
+    EXPECT_EQ(status(), utf("毒战 第2集下载地址复制成功！"));
+
+    // Each save from the menu, opened with the menu key or Shift+F10; one of
+    // the twelve episodes has no address for the lists.
+    struct save_case {
+        QKeyCombination key;
+        const char* file;
+        const char* status;
+    };
+    std::vector<save_case> saves = {
+        {Qt::Key_Menu, "毒战.html", "下载地址保存成功. 毒战.html 地址保存在软件目录下"},
+        {Qt::ShiftModifier | Qt::Key_F10, "毒战.m3u8", "播放列表保存成功. 毒战.m3u8 共11个地址保存在软件目录下"},
+        {Qt::Key_Menu, "毒战.txt", "下载列表保存成功. 毒战.txt 共11个地址保存在软件目录下"},
+    };
+    for (std::size_t item = 0; item < saves.size(); ++item) {
+        seen = choose_by_key(saves[item].key, static_cast<int>(item));
+        EXPECT_EQ(seen.title, utf("保存地址")) << item;
+        EXPECT_EQ(seen.at, below_row(addresses(), 1)) << item;
+        EXPECT_EQ(status(), utf(saves[item].status)) << item;
+        EXPECT_NE(file(saves[item].file).find(addresses()->item(11, 2)->text().toStdString()), std::string::npos)
+            << saves[item].file;
+    }
+    EXPECT_EQ(boxes.size(), 1u);
+}
+
+TEST_F(window, controls_have_names_and_the_status_part_its_whole_text) {
+    struct named {
+        const char* control;
+        const char* name;
+    };
+    std::vector<named> table = {
+        {"编辑框1", "搜索视频"},   {"编辑框2", "集数"},       {"组合框1", "模式"},
+        {"按钮搜索", "获取结果"},  {"超级列表框2", "搜索结果"}, {"超级列表框1", "视频地址"},
+    };
+    for (const named& n : table) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child<QWidget>(n.control));
+        ASSERT_NE(face, nullptr) << n.control;
+        EXPECT_EQ(face->text(QAccessible::Name), utf(n.name)) << n.control;
+    }
+    auto* part = main->findChild<QLabel*>("part1");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name), utf("状态"));
+
+    // Page text in the status stays text in the tooltip.
+    const QString whole = utf("下载列表保存成功. <b>夜</b> & 1.txt 共3个地址保存在 /home/alice/Downloads/很长的文件夹");
+    common::status_set_text(control::状态条1, 1, common::convert_utf8_to_gbk(whole.toStdString()));
+    EXPECT_EQ(part->text(), whole);
+    EXPECT_EQ(QTextDocumentFragment::fromHtml(part->toolTip()).toPlainText(), whole);
+    EXPECT_EQ(part->accessibleDescription(), whole);
+    common::status_set_text(control::状态条1, 1, "");
+    EXPECT_EQ(part->toolTip(), QString());
 }
