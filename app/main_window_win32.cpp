@@ -296,9 +296,9 @@ void open_menu_from_keyboard(HWND list) {
     }
     ClientToScreen(list, &at);
     if (list == handle(control::超级列表框1)) {
-        common::popup_menu(common::popup::保存地址, at.x, at.y);
+        popup_address_menu(at.x, at.y);
     } else {
-        common::popup_menu(common::popup::搜索获取, at.x, at.y);
+        popup_hit_menu(at.x, at.y);
     }
 }
 
