@@ -3,7 +3,6 @@
 // one process, without keep-alive, from the sample site started in this
 // process. Prints one line per figure after Google Benchmark has measured.
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,23 +17,11 @@
 namespace {
 
 constexpr int fetches = 1000;
-constexpr std::size_t page_size = 20 * 1024;
+constexpr std::size_t page_size = 20 * 1024;  // of /bench/page.html (test_routes.h)
 
 sample_site::server* site = nullptr;
 std::string page_url;
 std::string fetched_wrong;  // what went wrong, printed with the figures
-
-void add_page_route(httplib::Server& routes) {
-    static const std::string page = [] {
-        std::string p = "<html><body>\n";
-        while (p.size() < page_size - 16) p += "<p>line of a twenty kilobyte page</p>\n";
-        p.resize(page_size - 15);
-        return p + "</body></html>\n";
-    }();
-    routes.Get("/bench/page.html", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content(page, "text/html; charset=utf-8");
-    });
-}
 
 // Requests one iteration makes, for the figures.
 void count_requests(benchmark::State& state, int per_iteration) {
@@ -104,7 +91,7 @@ public:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     sample_site::server server;
-    add_page_route(server.routes());
+    server.add_test_routes();
     site = &server;
     page_url = "http://" + server.host() + "/bench/page.html";
 

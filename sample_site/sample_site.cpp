@@ -13,6 +13,7 @@
 #include "sample_site/request_log.h"
 #include "sample_site/routes.h"
 #include "sample_site/site_data.h"
+#include "sample_site/test_routes.h"
 
 namespace sample_site {
 
@@ -89,6 +90,8 @@ std::vector<logged_request> server::requests() const { return impl_->log.all(); 
 void server::clear_log() { impl_->log.clear(); }
 
 std::size_t server::connection_count() const { return impl_->front->connection_count(); }
+
+void server::add_test_routes() { install_test_routes(impl_->inner); }
 
 httplib::Server& server::routes() { return impl_->inner; }
 

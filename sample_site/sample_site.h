@@ -2,6 +2,12 @@
 // pages and stream descriptors served from data files, plus fault modes for
 // the reliability tests. Used as a program (sample_site_main.cpp) and inside
 // tests, where it binds port 0 and is ready before the constructor returns.
+//
+// Two implementations share this header: sample_site.cpp runs the site in
+// the calling process; remote_site.cpp (library sample_site_remote) has the
+// site hub named by the environment variable QUORLA_SITE_HUB make and drive
+// one (site_hub.h), for test programs that cannot hold a site themselves.
+// Both behave alike, except that routes() exists only in the first.
 #pragma once
 
 #include <chrono>
@@ -44,6 +50,7 @@ enum class fault {
                         // ID of the ordinary body
     redirect_elsewhere, // 302 to the same target on 127.0.0.2, which answers it
                         // ordinarily with the cookie "elsewhere=1; path=/" added
+    // (The hub accepts the values up to the last one listed here.)
 };
 // "Middle" is just past the first line break at or after half the body; the
 // ordinary answer is otherwise kept byte for byte (Content-Length adjusted).
@@ -96,8 +103,12 @@ public:
     // Connections accepted so far, refused ones included.
     std::size_t connection_count() const;
 
-    // The underlying server, for tests that add routes of their own; they
-    // are reached through port() like the site's own.
+    // The routes tests share beyond the site's own pages (test_routes.h).
+    void add_test_routes();
+
+    // The underlying server, for tests of the site itself that add routes
+    // of their own; they are reached through port() like the site's own.
+    // In-process sites only.
     httplib::Server& routes();
 
     // The data folder in the source tree.

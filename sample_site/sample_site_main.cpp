@@ -1,5 +1,7 @@
 // quorla-sample-site [options] [port] [data folder] [stream host]
-// Serves the sample site on 127.0.0.1 until SIGINT or SIGTERM.
+// quorla-sample-site --hub PORT [--port-file FILE]
+// Serves the sample site, or the site hub (site_hub.h), on 127.0.0.1 until
+// SIGINT or SIGTERM.
 #include <signal.h>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <string_view>
 
 #include "sample_site/sample_site.h"
+#include "sample_site/site_hub.h"
 
 namespace {
 
@@ -22,7 +25,10 @@ void usage() {
                  "options:\n"
                  "  --close-each               end the connection after every answer (default: keep it)\n"
                  "  --connection-delay=MS      wait MS before the first answer on each new connection\n"
-                 "  --answer-delay=MS          wait MS before every answer\n";
+                 "  --answer-delay=MS          wait MS before every answer\n"
+                 "       quorla-sample-site --hub PORT [--port-file FILE]\n"
+                 "  makes and drives sites for test programs over HTTP on 127.0.0.1:PORT\n"
+                 "  (0: any free port); FILE receives \"127.0.0.1:PORT\" once it answers\n";
 }
 
 // A whole decimal number from 0 to `most`.
@@ -55,9 +61,30 @@ int read_options(int argc, char** argv, sample_site::connection_options& options
     return i;
 }
 
+// Blocks SIGINT and SIGTERM in this thread and every thread it starts, so
+// that they reach only sigwait.
+void block_end_signals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string_view(argv[1]) == "--hub") {
+        const auto port = argc > 2 ? whole_number(argv[2], 65535) : std::nullopt;
+        const bool port_file = argc == 5 && std::string_view(argv[3]) == "--port-file";
+        if (!port || (argc != 3 && !port_file)) {
+            usage();
+            return 2;
+        }
+        block_end_signals();
+        return sample_site::run_site_hub(static_cast<int>(*port), port_file ? argv[4] : "");
+    }
     // Like a real site, the program keeps connections unless told otherwise.
     sample_site::connection_options options;
     options.end = sample_site::connection_options::after_answer::keep;
@@ -80,14 +107,11 @@ int main(int argc, char** argv) {
     const std::string folder = count > 1 ? args[1] : sample_site::server::default_data_folder();
     const std::string stream_host = count > 2 ? args[2] : "";
 
-    // Every thread the server starts inherits this mask, so the signals
-    // reach only sigwait below.
+    block_end_signals();
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    signal(SIGPIPE, SIG_IGN);
 
     try {
         sample_site::server site(folder, port, stream_host);

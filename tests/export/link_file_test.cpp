@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "common/code_page.h"
 #include "export/link_file.h"
+#include "tests/system_support.h"
 
 using exporting::link_row;
 
@@ -59,9 +62,10 @@ TEST(link_file, page_text_cannot_inject_markup) {
 TEST(link_file, base_names_stay_inside_the_directory) {
     struct name_case {
         std::string in, out;
+        std::optional<std::string> windows_out = {};  // Windows also refuses < > : " | ? *
     };
     std::vector<name_case> cases = {
-        {g("夜航: 归途/<特别版>"), g("夜航: 归途_<特别版>")},
+        {g("夜航: 归途/<特别版>"), g("夜航: 归途_<特别版>"), g("夜航_ 归途__特别版_")},
         {"../../etc/passwd", ".._.._etc_passwd"},
         {"..", ".."},
         {"a\\b", "a_b"},
@@ -73,5 +77,8 @@ TEST(link_file, base_names_stay_inside_the_directory) {
         {"", ""},
         {"  spaced  ", "  spaced  "},
     };
-    for (const name_case& c : cases) EXPECT_EQ(exporting::safe_file_name(c.in), c.out) << c.in;
+    for (const name_case& c : cases) {
+        const std::string& out = test_support::on_windows && c.windows_out ? *c.windows_out : c.out;
+        EXPECT_EQ(exporting::safe_file_name(c.in), out) << c.in;
+    }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sample_site/faults.h"
+#include "tests/system_support.h"
 #include "tests/web/site_fixture.h"
 #include "web/cookie_store.h"
 #include "web/page_text.h"
@@ -100,9 +101,17 @@ TEST_F(site_test, HostileServers) {
              EXPECT_TRUE(domains_holding(f.cookies, "c50").empty());
              EXPECT_LE(f.cookies.size(), web::max_cookies_per_response);
          }},
-        {"a head at a byte per 100 ms outlasts a 1 s idle limit", fault::slow_head, "", "/v_xml/5001.xml", nullptr,
-         30s,
+        {"a head at a byte per 100 ms outlasts a 1 s idle limit (on Linux)", fault::slow_head, "",
+         "/v_xml/5001.xml", nullptr, 30s,
          [&](const fetched& f) {
+             if (test_support::on_windows) {
+                 // Windows gives no byte count of the socket: the idle limit
+                 // counts what the engine hands on, whole header lines, and
+                 // the status line alone takes longer than the limit.
+                 EXPECT_EQ(f.body, "");
+                 EXPECT_LT(f.took, 2 * idle);
+                 return;
+             }
              EXPECT_EQ(f.body, "slow head");
              EXPECT_TRUE(f.headers.starts_with("HTTP/1.1 200 OK\r\n"));
              EXPECT_GT(f.took, 2 * idle);  // bytes kept coming past the limit

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "common/gbk.h"
+#include "tests/system_support.h"
 #include "web/page_text.h"
 
 using namespace web;
@@ -10,6 +11,9 @@ using common::byte_array;
 using common::gbk;
 
 namespace {
+
+constexpr const char* wine_keeps_traditional =
+    "Wine 8's LCMapStringW does not map traditional characters to simplified";
 
 struct between_case {
     const char* what;
@@ -45,14 +49,18 @@ TEST(Utf8ToGbk, Conversions) {
         const char* what;
         std::string utf8, gbk;
     };
+    // A character GBK lacks becomes one '?' here; Windows writes one per
+    // UTF-16 unit (two for an emoji) and maps the soft hyphen to '-' by its
+    // best-fit table.
+    constexpr bool windows = test_support::on_windows;
     const conversion_case cases[] = {
         {"ASCII unchanged", "vid:12,//x\r\n", "vid:12,//x\r\n"},
         {"Chinese", "中文视频", "\xD6\xD0\xCE\xC4\xCA\xD3\xC6\xB5"},
         {"empty", "", ""},
         {"euro sign is 0x80 in CP936", "€5", "\x80" "5"},
         {"full-width forms", "（１２）", "\xA3\xA8\xA3\xB1\xA3\xB2\xA3\xA9"},
-        {"emoji", "a😀b", "a?b"},
-        {"default-ignorables are not dropped", "a\u200D\uFE0F\u00ADb", "a???b"},
+        {"emoji", "a😀b", windows ? "a??b" : "a?b"},
+        {"default-ignorables are not dropped", "a\u200D\uFE0F\u00ADb", windows ? "a??-b" : "a???b"},
         {"stray continuation byte", "a\x80z", "a?z"},
         {"truncated sequence", "a\xE4\xB8", "a?"},
         {"invalid byte before Chinese", "\xFF中", "?\xD6\xD0"},
@@ -81,6 +89,9 @@ TEST(Utf8ToGbk, SameAsDecodingThenEncoding) {
 TEST(Utf8ToGbk, InPlaceAgreesAcrossItsPieces) {
     // Pages far longer than the pieces the in-place conversion works in,
     // with sequences (whole and broken) falling on every piece boundary.
+    if (test_support::under_wine() && utf8_to_gbk(std::string_view("\xE4\n")) == "?")
+        GTEST_SKIP() << "Wine 8's MultiByteToWideChar(65001) takes the byte after a truncated sequence into "
+                        "it (\"\\xE4\\n\" gives U+FFFD alone), so a cut between them changes the text";
     std::mt19937 rng(65001);
     const std::string pieces[] = {"a", "中", "€", "😀", "\x80", "\xE4\xB8", "\xF0\x9F", "\xFF", "\n", "ab"};
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
@@ -115,21 +126,23 @@ TEST(Utf16Buffers, FailedStepsGiveEmptyResults) {
 }
 
 TEST(Big5ToGbkSimplified, Conversions) {
-    // 中文視頻 in Big5, and 中文视频 in GBK.
-    EXPECT_EQ(big5_to_gbk_simplified("\xA4\xA4\xA4\xE5\xB5\xF8\xC0\x57" "ok"),
-              "\xD6\xD0\xCE\xC4\xCA\xD3\xC6\xB5" "ok");
     // Big5 A1 5A is U+2574, which GBK lacks: the text ends before it.
     EXPECT_EQ(big5_to_gbk_simplified("ab\xA4\xA4\xA1\x5A" "cd"), "ab\xD6\xD0");
     EXPECT_EQ(big5_to_gbk_simplified("a\xFF" "b"), "a") << "an invalid byte ends it the same way";
     EXPECT_EQ(big5_to_gbk_simplified(""), "");
     EXPECT_EQ(big5_to_gbk_simplified(std::string("ab\0cd", 5)), "ab");
+    if (test_support::under_wine()) GTEST_SKIP() << wine_keeps_traditional;
+    // 中文視頻 in Big5, and 中文视频 in GBK.
+    EXPECT_EQ(big5_to_gbk_simplified("\xA4\xA4\xA4\xE5\xB5\xF8\xC0\x57" "ok"),
+              "\xD6\xD0\xCE\xC4\xCA\xD3\xC6\xB5" "ok");
 }
 
 TEST(MapToSimplified, TraditionalCharactersInGbk) {
-    // GBK holds traditional characters too: 視頻 is 0xD295 0xEE6C, 视频 0xCAD3 0xC6B5.
-    EXPECT_EQ(map_to_simplified("\xD2\x95\xEE\x6C"), "\xCA\xD3\xC6\xB5");
     EXPECT_EQ(map_to_simplified("abc"), "abc");
     EXPECT_EQ(map_to_simplified("\xCA\xD3" "x"), "\xCA\xD3" "x") << "simplified stays";
+    if (test_support::under_wine()) GTEST_SKIP() << wine_keeps_traditional;
+    // GBK holds traditional characters too: 視頻 is 0xD295 0xEE6C, 视频 0xCAD3 0xC6B5.
+    EXPECT_EQ(map_to_simplified("\xD2\x95\xEE\x6C"), "\xCA\xD3\xC6\xB5");
 }
 
 TEST(MapToSimplified, FailedMappingLeavesSpaces) {

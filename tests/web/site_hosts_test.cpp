@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "common/code_page.h"
+#include "tests/system_support.h"
 #include "tests/web/site_fixture.h"
 #include "web/site_hosts.h"
 
@@ -112,8 +113,8 @@ TEST(SiteHosts, TheEnvironmentPointsEachRoleAtTheSite) {
         {"QUORLA_STREAM_HOST", &web::site_hosts::stream, nullptr, ""},
     };
     for (const role_case& c : cases) {
-        for (const role_case& other : cases) setenv(other.variable, "host:0", 1);
-        setenv(c.variable, here.c_str(), 1);
+        for (const role_case& other : cases) test_support::set_environment(other.variable, "host:0");
+        test_support::set_environment(c.variable, here);
         EXPECT_EQ(web::take_hosts_from_environment().size(), 2u) << c.variable;
         web::site_hosts expected = built_in;
         expected.*c.role = here;
@@ -127,7 +128,7 @@ TEST(SiteHosts, TheEnvironmentPointsEachRoleAtTheSite) {
         ASSERT_EQ(seen.size(), 1u) << c.variable;
         EXPECT_EQ(seen[0].request_line, c.request_line);
     }
-    for (const role_case& c : cases) unsetenv(c.variable);
+    for (const role_case& c : cases) test_support::set_environment(c.variable, std::nullopt);
     web::replace_hosts_for_testing(built_in);
 }
 

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 
 #include "common/gbk.h"
 #include "services/system_services.h"
 #include "services/testing_hooks.h"
+#include "tests/system_support.h"
 #include "tests/web/site_fixture.h"
 #include "web/request_text.h"
 #include "web/web_access.h"
@@ -17,6 +14,9 @@ using namespace web_test;
 using common::gbk;
 
 namespace {
+
+constexpr const char* wine_keeps_traditional =
+    "Wine 8's LCMapStringW does not map traditional characters to simplified";
 
 const std::string agent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 const std::string accept_value =
@@ -312,26 +312,20 @@ TEST_F(web_access, BodyConversions) {
         {"/t/utf8", 1, gbk<"中文 ok">()},
         {"/t/utf8", 0, "\xE4\xB8\xAD\xE6\x96\x87 ok"},
         {"/t/utf8", 3, "\xE4\xB8\xAD\xE6\x96\x87 ok"},
-        {"/t/big5", 2, gbk<"中国">()},
+        {"/t/big5", 2, gbk<"中国">()},  // last: it needs the traditional to simplified mapping
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.target) + " " + std::to_string(c.conversion));
+        if (c.conversion == 2 && test_support::under_wine()) GTEST_SKIP() << wine_keeps_traditional;
         std::string url = site_url(c.target);
         EXPECT_EQ(as_string(web::网页_访问(url, 0, {}, nullptr, {}, {}, c.conversion)), c.expected);
     }
 }
 
-// A loopback port that nobody listens on.
+// A loopback port that nobody listens on: a site's, once it has ended.
 int closed_port() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
+    sample_site::server ended;
+    return ended.port();
 }
 
 TEST_F(web_access, UnansweredRequestsGiveAnEmptyBodyAndSpacesForHeaders) {
