@@ -463,6 +463,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
                 if (focus != nullptr && IsChild(hwnd, focus)) state.focus_kept = focus;
                 return 0;
             }
+            if (HIWORD(wparam) != 0) return 0;  // activated while minimized: no focus yet
             // The first time to the search box; later back to the control that
             // had the focus.
             if (!state.activated_before || state.focus_kept == nullptr || !IsWindowVisible(state.focus_kept)) {
