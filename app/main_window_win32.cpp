@@ -148,13 +148,23 @@ HFONT window_font() {
     return state.scaled_font != nullptr ? state.scaled_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
+// The stock font is made for the system's density (the primary monitor's at
+// log-on); on a monitor of another density it is scaled to that one.
+UINT system_dpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
 void make_font_for_dpi() {
     if (state.scaled_font != nullptr) DeleteObject(state.scaled_font);
     state.scaled_font = nullptr;
-    if (state.dpi == 96) return;
+    const UINT stock_dpi = system_dpi();
+    if (state.dpi == stock_dpi) return;
     LOGFONTW look{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof look, &look);
-    look.lfHeight = MulDiv(look.lfHeight, static_cast<int>(state.dpi), 96);
+    look.lfHeight = MulDiv(look.lfHeight, static_cast<int>(state.dpi), static_cast<int>(stock_dpi));
     state.scaled_font = CreateFontIndirectW(&look);
 }
 
