@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
@@ -80,11 +81,10 @@ std::wstring header_text(HWND list, int column) {
 
 int rows_of(control list) { return common::list_row_count(list); }
 
-// --- real input
-
-void send_inputs(std::vector<INPUT> inputs) {
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
+// --- input as the system delivers it: the pointer placed, then the button
+// and key messages in the window's queue, through the window's own message
+// loop (synthesized hardware input races with the X server's pointer under
+// Wine on a loaded machine).
 
 void move_pointer(HWND hwnd, POINT client) {
     ClientToScreen(hwnd, &client);
@@ -95,42 +95,27 @@ void move_pointer(HWND hwnd, POINT client) {
 // A click (or only the press) at `client` in `hwnd`.
 void click(HWND hwnd, POINT client, bool right = false, bool press_only = false) {
     move_pointer(hwnd, client);
-    INPUT down{};
-    down.type = INPUT_MOUSE;
-    down.mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    INPUT up = down;
-    up.mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    if (press_only)
-        send_inputs({down});
-    else
-        send_inputs({down, up});
+    const LPARAM at = MAKELPARAM(client.x, client.y);
+    PostMessageW(hwnd, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, at);
+    if (!press_only) PostMessageW(hwnd, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, at);
     pump(150);
 }
 
-void release_right_button() {
-    INPUT up{};
-    up.type = INPUT_MOUSE;
-    up.mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    send_inputs({up});
-    pump(50);
-}
-
-// Presses `key` with the modifiers held.
+// Holds the modifier keys (as the thread's key state reads them) while
+// `key` is pressed in the focused control.
 void press_key(WORD key, std::vector<WORD> held = {}) {
-    std::vector<INPUT> inputs;
-    auto add = [&](WORD k, bool up) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = k;
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        inputs.push_back(in);
-    };
-    for (WORD k : held) add(k, false);
-    add(key, false);
-    add(key, true);
-    for (auto k = held.rbegin(); k != held.rend(); ++k) add(*k, true);
-    send_inputs(inputs);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    BYTE kept[256];
+    std::memcpy(kept, keys, sizeof keys);
+    for (WORD k : held) keys[k] = 0x80;
+    SetKeyboardState(keys);
+    const bool system_key = key == VK_F10;  // F10 comes as a system key
+    HWND focus = GetFocus();
+    PostMessageW(focus, system_key ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1);
+    PostMessageW(focus, system_key ? WM_SYSKEYUP : WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
     pump(150);
+    SetKeyboardState(kept);
 }
 
 POINT row_point(HWND list, int row) {
@@ -163,24 +148,8 @@ void CALLBACK look_at_menu(HWND, UINT, UINT_PTR id, DWORD) {
         EndMenu();
         return;
     }
-    std::vector<INPUT> inputs;
-    for (WORD i = 0; i < menu_keys_down; ++i) {
-        for (DWORD flag : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-            INPUT in{};
-            in.type = INPUT_KEYBOARD;
-            in.ki.wVk = VK_DOWN;
-            in.ki.dwFlags = flag;
-            inputs.push_back(in);
-        }
-    }
-    for (DWORD flag : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = VK_RETURN;
-        in.ki.dwFlags = flag;
-        inputs.push_back(in);
-    }
-    send_inputs(inputs);
+    for (WORD i = 0; i < menu_keys_down; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
 }
 
 // Runs `open`, which opens a menu; the menu is looked at and then closed
@@ -582,7 +551,6 @@ TEST_F(window, the_address_menu_opens_beside_the_pointer_and_saves_three_files) 
     // On the empty area too, on the press, at the pointer + 3, + 3.
     const POINT inside{200, 150};
     open_menu seen = watch_menu([&] { click(list, inside, true, true); });
-    release_right_button();
     ASSERT_TRUE(seen.seen);
     POINT pointer = inside;
     ClientToScreen(list, &pointer);
@@ -593,7 +561,6 @@ TEST_F(window, the_address_menu_opens_beside_the_pointer_and_saves_three_files) 
     for (WORD item = 1; item <= 3; ++item) {
         common::status_set_text(control::状态条1, 1, "");
         seen = watch_menu([&] { click(list, row_point(list, 0), true, true); }, item);
-        release_right_button();
         EXPECT_TRUE(seen.seen) << item;
         pump_until([] { return !status_text(1).empty(); }, 10000);
         EXPECT_NE(status_text(1).find(w("保存成功")), std::wstring::npos) << item;
