@@ -1,7 +1,7 @@
-// The Win32 window driven as a user drives it: real pointer clicks and key
-// presses (SendInput), the controls' own notifications, the real menus and
-// message loop, against the sample site named by QUORLA_SITE_HOST and
-// QUORLA_SEARCH_HOST (see run_window_tests).
+// The Win32 window driven as a user drives it: the pointer placed and its
+// button and key messages queued for the controls, the controls' own
+// notifications, the real menus and message loop, against the sample site
+// named by QUORLA_SITE_HOST and QUORLA_SEARCH_HOST (see run_window_tests).
 #include <gtest/gtest.h>
 
 #include <windows.h>
