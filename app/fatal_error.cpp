@@ -12,10 +12,6 @@
 
 namespace app {
 
-std::string fatal_error_message(std::string_view error_text) {
-    return common::gbk<"运行时出错!">() + "\n\n" + common::gbk<"错误信息：">() + std::string(error_text) + "\n";
-}
-
 void fatal_error(std::string_view error_text) {
     std::string message = fatal_error_message(error_text);
     QCoreApplication* app = QCoreApplication::instance();

@@ -68,10 +68,4 @@ private:
 
 void end_with_window(main_window& window) { new lost_window_watch(&window); }
 
-int leave_program(int code) {
-    if (common::running_threads() == 0) return code;
-    std::fflush(nullptr);
-    std::_Exit(code);
-}
-
 }  // namespace app
