@@ -159,10 +159,4 @@ void convert_utf8_to_gbk_in_place(std::string& text) {
     text.resize(written);
 }
 
-std::string convert_gbk_to_utf8(std::string_view gbk_text) {
-    auto units = decode_code_page(gbk_text, code_page_gbk);
-    if (!units) return {};
-    return encode_code_page(*units, code_page_utf8).value_or(std::string());
-}
-
 }  // namespace common
