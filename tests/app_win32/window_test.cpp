@@ -89,7 +89,14 @@ int rows_of(control list) { return common::list_row_count(list); }
 void move_pointer(HWND hwnd, POINT client) {
     ClientToScreen(hwnd, &client);
     SetCursorPos(client.x, client.y);
-    pump(30);
+    // Under Wine the move goes through the X server: on a busy machine the
+    // pointer reads back its old place for a while. Wait until it is there.
+    for (int waited = 0; waited < 3000; waited += 30) {
+        pump(30);
+        POINT now{};
+        if (GetCursorPos(&now) && now.x == client.x && now.y == client.y) break;
+        SetCursorPos(client.x, client.y);
+    }
 }
 
 // A click (or only the press) at `client` in `hwnd`.

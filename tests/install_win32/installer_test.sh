@@ -25,7 +25,10 @@ if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$work/prefix
   "$here/scripts/wine-prefix" "$WINEPREFIX"
 fi
-export LOCPATH=${LOCPATH:-$WINEPREFIX/locale} LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all
+# A prefix made by scripts/wine-prefix carries its own Chinese locale; in
+# another one (scripts/test-windows's) the system's generated one serves.
+if [ -z "${LOCPATH:-}" ] && [ -d "$WINEPREFIX/locale" ]; then export LOCPATH=$WINEPREFIX/locale; fi
+export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all
 
 failures=0
 check() {  # check DESCRIPTION COMMAND...
