@@ -2,6 +2,7 @@
 
 #include "common/gbk.h"
 #include "services/system_services.h"
+#include "export/save_addresses.h"
 #include "resolve/play_pages.h"
 
 namespace app {
@@ -32,6 +33,15 @@ void copy_address() {
     common::set_clipboard_text(address);
     name = common::list_get_cell(control::超级列表框1, common::list_selected_row(control::超级列表框1), 1);
     common::status_set_text(control::状态条1, 1, name + gbk<"下载地址复制成功！">());
+}
+
+void run_command(form::command chosen) {
+    switch (chosen) {
+        case form::command::save_all: exporting::save_all_addresses(); return;
+        case form::command::save_playlist: exporting::save_playlist(); return;
+        case form::command::save_download_list: exporting::save_download_list(); return;
+        case form::command::resolve: start_resolve_run(); return;
+    }
 }
 
 }  // namespace app

@@ -3,6 +3,8 @@
 
 #include <optional>
 
+#include "app/form.h"
+
 namespace app {
 
 // Right press in 超级列表框1 / right click in 超级列表框2: the pop-up menus,
@@ -14,5 +16,7 @@ void popup_hit_menu(std::optional<int> x = std::nullopt, std::optional<int> y = 
 void start_resolve_run();
 // Left click in 超级列表框1: the selected row's address to the clipboard.
 void copy_address();
+// A pop-up menu's item chosen: its handler.
+void run_command(form::command chosen);
 
 }  // namespace app

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "app/main_window.h"
+#include "qt/main_window_qt.h"
 #include "bench/window_bench.h"
 #include "sample_site/sample_site.h"
 #include "search/keyword_search.h"

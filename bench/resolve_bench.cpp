@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "qt/main_window_qt.h"
 #include "bench/window_bench.h"
 #include "services/system_services.h"
 #include "resolve/play_pages.h"

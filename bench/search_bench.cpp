@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_window.h"
+#include "qt/main_window_qt.h"
 #include "bench/window_bench.h"
 #include "common/text_ops.h"
 #include "sample_site/pages.h"

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "app/main_window.h"
+#include "qt/main_window_qt.h"
 
 namespace window_bench {
 

@@ -68,9 +68,6 @@ std::string safe_file_name(std::string_view base_name) {
     return map_single_bytes(base_name, common::walk::gbk_pairs, [](char c, std::string& out) {
         auto byte = static_cast<unsigned char>(c);
         bool unsafe = byte < 0x20 || byte == 0x7F || c == '/' || c == '\\';
-#ifdef _WIN32
-        unsafe = unsafe || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|';
-#endif
         out += unsafe ? '_' : c;
     });
 }

@@ -1,7 +1,8 @@
 #include "services/program_state.h"
 
-#include <csignal>
 #include <mutex>
+
+#include "services/system_paths.h"
 
 namespace common {
 namespace {
@@ -17,11 +18,7 @@ program_state state;
 }  // namespace
 
 void init_program_state() {
-#ifdef SIGXFSZ
-    // A write past the file-size limit then fails like any other failed
-    // write, rather than ending the program with every listed row.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    ignore_file_size_signal();
     std::lock_guard lock(state.guard);
     state.video_title.clear();
     state.last_format_label.clear();

@@ -28,6 +28,12 @@ std::string program_directory_path() {
     return executable_directory();
 }
 
+bool enter_program_directory() {
+    std::error_code error;
+    std::filesystem::current_path(native_path(executable_directory()), error);
+    return !error;
+}
+
 std::string program_directory() { return convert_utf8_to_gbk(program_directory_path()); }
 
 std::string disk_file_name(std::string_view stem, std::string_view extension) {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -55,6 +56,8 @@ std::string executable_directory() {
 }
 
 void clean_name_for_system(std::string&) {}
+
+void ignore_file_size_signal() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool write_file_in(std::string_view folder, std::string_view name, std::initializer_list<byte_array> parts) {
     if (!single_entry(name)) return false;

@@ -77,6 +77,9 @@ std::filesystem::path native_path(std::string_view path) {
     return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
+// Windows has no signal for a file grown past a limit.
+void ignore_file_size_signal() {}
+
 std::string executable_directory() {
     std::wstring exe(MAX_PATH, L'\0');
     for (;;) {

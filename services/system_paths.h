@@ -15,6 +15,11 @@ std::filesystem::path native_path(std::string_view path);
 // the system does not tell.
 std::string executable_directory();
 
+// A write past the file-size limit fails like any other failed write,
+// rather than ending the program with every listed row (where the system
+// raises a signal for it).
+void ignore_file_size_signal();
+
 // Whether a file can really be created in `folder` (permission bits alone do
 // not tell: they do not bind root, nor show a read-only file system). The
 // probe leaves nothing behind.

@@ -37,6 +37,8 @@ enum class control {
     状态条1,
 };
 
+inline constexpr std::size_t control_count = static_cast<std::size_t>(control::状态条1) + 1;
+
 // The two hidden top-level menus shown as pop-up menus.
 enum class popup { 保存地址, 搜索获取 };
 
@@ -115,6 +117,9 @@ bool stop_requested();
 // UTF-16 on Windows), nullopt when it is not set.
 std::optional<std::string> environment_variable(const char* name);
 
+// Makes the directory that holds the executable the current directory;
+// false when the system does not tell it or it cannot be entered.
+bool enter_program_directory();
 // The directory of the executable as GBK text, without a trailing separator.
 std::string program_directory();
 // The same directory as native bytes.

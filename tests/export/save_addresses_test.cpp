@@ -23,7 +23,7 @@
 #include <sstream>
 
 #include "app/handlers.h"
-#include "app/main_window.h"
+#include "qt/main_window_qt.h"
 #include "common/code_page.h"
 #include "services/program_state.h"
 #include "services/system_services.h"

@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #include "app/handlers.h"
-#include "app/main_window.h"
+#include "qt/main_window_qt.h"
 #include "common/gbk.h"
 #include "services/program_state.h"
 #include "services/system_services.h"

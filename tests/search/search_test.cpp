@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/main_window.h"
+#include "qt/main_window_qt.h"
 #include "common/code_page.h"
 #include "services/system_services.h"
 #include "services/testing_hooks.h"

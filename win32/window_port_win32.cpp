@@ -1,0 +1,428 @@
+// The control, menu, message-box and clipboard operations on the Win32
+// controls. Workers' calls reach the window's thread through the program's
+// hand-off (app/window_calls.h); this side wakes that thread with a private
+// message to a hidden window of its own, which any message loop there (a
+// menu's or a message box's too) delivers.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <vector>
+
+#include "app/form.h"
+#include "app/window_calls.h"
+#include "common/code_page.h"
+#include "services/system_services.h"
+#include "services/window_port.h"
+#include "win32/window_binding_win32.h"
+
+namespace common {
+
+std::wstring wide_from_gbk(std::string_view text) {
+    auto units = decode_code_page(text, code_page_gbk);
+    if (!units) return {};
+    return std::wstring(units->begin(), units->end());
+}
+
+std::string gbk_from_wide(std::wstring_view text) {
+    std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), text.size());
+    return encode_code_page(units, code_page_gbk).value_or(std::string());
+}
+
+namespace {
+
+// Touched only on the window's thread.
+bound_window window;
+std::map<HWND, COLORREF> text_colours;
+int busy_depth = 0;
+
+std::atomic<DWORD> window_thread{0};
+// The hidden window that workers' calls wake; it lives on the window's thread.
+std::atomic<HWND> call_sink{nullptr};
+constexpr UINT serve_calls_message = WM_APP + 0x51;
+
+class win32_thread final : public app::window_thread {
+public:
+    bool is_current() const override { return window_thread.load() == GetCurrentThreadId(); }
+    bool wake() override {
+        HWND sink = call_sink.load();
+        return sink != nullptr && PostMessageW(sink, serve_calls_message, 0, 0);
+    }
+};
+
+win32_thread ui_thread;
+app::window_calls calls(ui_thread);
+
+LRESULT CALLBACK call_sink_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == serve_calls_message) {
+        calls.serve();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+HWND make_call_sink() {
+    static const wchar_t* class_name = L"QuorlaWindowCalls";
+    static bool registered = [] {
+        WNDCLASSEXW type{};
+        type.cbSize = sizeof type;
+        type.lpfnWndProc = call_sink_procedure;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.lpszClassName = class_name;
+        return RegisterClassExW(&type) != 0;
+    }();
+    if (!registered) return nullptr;
+    return CreateWindowExW(0, class_name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+void run_on_window(const std::function<void()>& work, bool needs_window = true) { calls.run(work, needs_window); }
+
+HWND control_window(control which) {
+    auto index = static_cast<std::size_t>(which);
+    return index < window.controls.size() ? window.controls[index] : nullptr;
+}
+
+bool is_list(HWND hwnd) {
+    return hwnd != nullptr && (hwnd == control_window(control::超级列表框1) || hwnd == control_window(control::超级列表框2));
+}
+
+int list_rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+int header_columns(HWND list) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    return header != nullptr ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::wstring window_text(HWND hwnd) {
+    int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+// A status part draws a tab as a jump to a centred or right-aligned column;
+// status texts can carry page text, which is shown as it is.
+std::wstring plain_status_text(std::string_view text) {
+    std::wstring wide = wide_from_gbk(text);
+    for (wchar_t& c : wide) {
+        if (c == L'\t') c = L' ';
+    }
+    return wide;
+}
+
+int show_message_box(const std::string& message, int style, const std::string& caption) {
+    if (auto answer = message_box_hook_answer(message, style, caption)) return *answer;
+    if (!calls.bound()) return 0;
+    HWND owner = IsWindowVisible(window.main) ? window.main : nullptr;
+    // Owned by the main window: task-modal, as an unowned box would be.
+    int pressed = MessageBoxW(owner, wide_from_gbk(message).c_str(), wide_from_gbk(caption).c_str(),
+                              static_cast<UINT>(style) | (owner == nullptr ? MB_TASKMODAL : 0));
+    // IDOK 1 ... IDNO 7 are the codes 0 ... 6; a box closed otherwise
+    // answers as its escape button does.
+    return pressed >= IDOK && pressed <= IDNO ? pressed - 1 : 1;
+}
+
+HGLOBAL global_copy(const void* bytes, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (memory == nullptr) return nullptr;
+    void* at = GlobalLock(memory);
+    if (at == nullptr) {
+        GlobalFree(memory);
+        return nullptr;
+    }
+    std::memcpy(at, bytes, size);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+// The address as CF_TEXT, GBK with its locale named (CF_LOCALE: Chinese, PRC),
+// and as CF_UNICODETEXT, so a program reads the same text on a Windows of any
+// display language.
+bool store_clipboard_text(std::string_view text) {
+    std::string ansi(text);
+    std::wstring wide = wide_from_gbk(text);
+    const LCID chinese = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);
+    bool opened = false;
+    for (int attempt = 0; attempt < 5 && !(opened = OpenClipboard(window.main)); ++attempt) Sleep(10);
+    if (!opened) return false;
+    EmptyClipboard();
+    bool stored = false;
+    if (HGLOBAL unicode = global_copy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t))) {
+        stored = SetClipboardData(CF_UNICODETEXT, unicode) != nullptr;
+        if (!stored) GlobalFree(unicode);
+    }
+    if (HGLOBAL narrow = global_copy(ansi.c_str(), ansi.size() + 1)) {
+        if (SetClipboardData(CF_TEXT, narrow) == nullptr) {
+            GlobalFree(narrow);
+            stored = false;
+        }
+    } else {
+        stored = false;
+    }
+    if (HGLOBAL locale = global_copy(&chinese, sizeof chinese)) {
+        if (SetClipboardData(CF_LOCALE, locale) == nullptr) GlobalFree(locale);
+    }
+    CloseClipboard();
+    return stored;
+}
+
+// The control operations on the bound window's controls.
+class win32_window_port final : public window_port {
+public:
+    // --- list views
+
+    void list_clear(control list) override {
+        run_on_window([&] {
+            if (HWND hwnd = control_window(list)) SendMessageW(hwnd, LVM_DELETEALLITEMS, 0, 0);
+        });
+    }
+
+    int list_insert_row(control list, int position, std::string_view main_text) override {
+        int index = -1;
+        run_on_window([&] {
+            HWND hwnd = control_window(list);
+            if (!is_list(hwnd)) return;
+            int rows = list_rows(hwnd);
+            std::wstring text = wide_from_gbk(main_text);
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = (position < 0 || position > rows) ? rows : position;
+            item.pszText = text.data();
+            index = static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        });
+        return index;
+    }
+
+    void list_set_cell(control list, int row, int column, std::string_view text) override {
+        run_on_window([&] {
+            HWND hwnd = control_window(list);
+            if (!is_list(hwnd) || row < 0 || row >= list_rows(hwnd) || column < 0 || column >= header_columns(hwnd)) {
+                return;
+            }
+            std::wstring wide = wide_from_gbk(text);
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = wide.data();
+            SendMessageW(hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        });
+    }
+
+    std::string list_get_cell(control list, int row, int column) override {
+        std::string text;
+        run_on_window([&] {
+            HWND hwnd = control_window(list);
+            if (!is_list(hwnd) || row < 0 || row >= list_rows(hwnd) || column < 0 || column >= header_columns(hwnd)) {
+                return;
+            }
+            // The buffer doubles while the text fills it: cells have no
+            // length limit.
+            std::vector<wchar_t> buffer(512);
+            for (;;) {
+                LVITEMW item{};
+                item.iSubItem = column;
+                item.pszText = buffer.data();
+                item.cchTextMax = static_cast<int>(buffer.size());
+                auto length = static_cast<std::size_t>(
+                    SendMessageW(hwnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+                if (length + 1 < buffer.size()) {
+                    text = gbk_from_wide(std::wstring_view(buffer.data(), length));
+                    return;
+                }
+                buffer.resize(buffer.size() * 2);
+            }
+        });
+        return text;
+    }
+
+    int list_row_count(control list) override {
+        int rows = 0;
+        run_on_window([&] {
+            HWND hwnd = control_window(list);
+            if (is_list(hwnd)) rows = list_rows(hwnd);
+        });
+        return rows;
+    }
+
+    int list_selected_row(control list) override {
+        int row = -1;
+        run_on_window([&] {
+            HWND hwnd = control_window(list);
+            if (is_list(hwnd)) row = static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        });
+        return row;
+    }
+
+    // --- status bar
+
+    void status_set_text(control status_bar, int part, std::string_view text) override {
+        run_on_window([&] {
+            HWND hwnd = control_window(status_bar);
+            if (hwnd == nullptr || status_bar != control::状态条1 || part < 0) return;
+            int parts = static_cast<int>(SendMessageW(hwnd, SB_GETPARTS, 0, 0));
+            if (part >= parts) return;
+            // The part keeps its border style (the high word of the length).
+            auto style = static_cast<WPARAM>(HIWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0)));
+            std::wstring wide = plain_status_text(text);
+            SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(part) | style, reinterpret_cast<LPARAM>(wide.c_str()));
+            // The whole text as the part's tooltip, for a text the part cuts.
+            SendMessageW(hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide.c_str()));
+        });
+    }
+
+    // --- control state
+
+    std::string edit_text(control edit) override {
+        std::string text;
+        run_on_window([&] {
+            if (HWND hwnd = control_window(edit)) text = gbk_from_wide(window_text(hwnd));
+        });
+        return text;
+    }
+
+    void set_edit_text(control edit, std::string_view text) override {
+        run_on_window([&] {
+            if (HWND hwnd = control_window(edit)) SetWindowTextW(hwnd, wide_from_gbk(text).c_str());
+        });
+    }
+
+    void set_text_colour(control edit, std::uint32_t colorref) override {
+        run_on_window([&] {
+            HWND hwnd = control_window(edit);
+            if (hwnd == nullptr) return;
+            text_colours[hwnd] = static_cast<COLORREF>(colorref);
+            InvalidateRect(hwnd, nullptr, TRUE);
+        });
+    }
+
+    void set_visible(control which, bool visible) override {
+        run_on_window([&] {
+            if (HWND hwnd = control_window(which)) ShowWindow(hwnd, visible ? SW_SHOW : SW_HIDE);
+        });
+    }
+
+    int selected_index(control selector) override {
+        int index = -1;
+        run_on_window([&] {
+            if (HWND hwnd = control_window(selector)) index = static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
+        });
+        return index < 0 ? -1 : index;
+    }
+
+    // --- window
+
+    void popup_menu(popup menu, std::optional<int> x, std::optional<int> y) override {
+        run_on_window([&] {
+            HMENU found = menu == popup::保存地址 ? window.save_menu : window.hit_menu;
+            if (found == nullptr || window.main == nullptr) return;
+            POINT at{};
+            if (x && y) {
+                at = {*x, *y};
+            } else {
+                GetCursorPos(&at);
+                at.x += app::form::menu_offset;
+                at.y += app::form::menu_offset;
+            }
+            // The menu closes when the user clicks elsewhere only while its
+            // owner is the foreground window.
+            SetForegroundWindow(window.main);
+            UINT chosen = static_cast<UINT>(TrackPopupMenuEx(found, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                             at.x, at.y, window.main, nullptr));
+            PostMessageW(window.main, WM_NULL, 0, 0);
+            // The chosen item's handler runs before the menu call returns.
+            if (chosen != 0) SendMessageW(window.main, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
+        });
+    }
+
+    void process_events() override {
+        if (!on_window_thread()) return;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                // For the loop that owns the thread.
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            dispatch_window_message(message);
+        }
+    }
+
+    void show_busy(bool busy) override {
+        run_on_window(
+            [busy] {
+                busy_depth += busy ? 1 : -1;
+                if (busy_depth < 0) busy_depth = 0;
+                POINT at{};
+                GetCursorPos(&at);
+                // The pointer changes now where it stands over the window.
+                HWND under = WindowFromPoint(at);
+                if (under != nullptr && window.main != nullptr && (under == window.main || IsChild(window.main, under))) {
+                    SetCursor(LoadCursorW(nullptr, busy_depth > 0 ? IDC_WAIT : IDC_ARROW));
+                    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+                }
+            },
+            false);
+    }
+
+    int message_box(const std::string& message, int style, const std::string& caption) override {
+        int pressed = 0;
+        run_on_window([&] { pressed = show_message_box(message, style, caption); }, false);
+        return pressed;
+    }
+
+    void window_call(const std::function<void()>& work) override { run_on_window(work); }
+
+    bool set_clipboard_text(std::string_view text) override {
+        if (!calls.bound()) return store_clipboard_text(text);
+        bool stored = false;
+        run_on_window([&] { stored = store_clipboard_text(text); }, false);
+        return stored;
+    }
+};
+
+win32_window_port& win32_port() {
+    static win32_window_port port;
+    return port;
+}
+
+// Linking the window side is enough for the clipboard to work before a
+// window is bound.
+[[maybe_unused]] const bool port_installed = (install_window_port(&win32_port()), true);
+
+}  // namespace
+
+void bind_main_window(const bound_window& bound) {
+    window = bound;
+    text_colours.clear();
+    install_window_port(&win32_port());
+    window_thread.store(GetCurrentThreadId());
+    if (call_sink.load() == nullptr) call_sink.store(make_call_sink());
+    bound.main != nullptr ? calls.bind() : calls.unbind();
+}
+
+void unbind_main_window() {
+    calls.unbind();
+    window = bound_window{};
+    text_colours.clear();
+}
+
+HWND bound_main_window() { return window.main; }
+
+COLORREF text_colour_of(HWND control) {
+    auto found = text_colours.find(control);
+    return found != text_colours.end() ? found->second : RGB(0, 0, 0);
+}
+
+bool busy_pointer_shown() { return busy_depth > 0; }
+
+void dispatch_window_message(MSG& message) {
+    HWND main = window.main;
+    if (main != nullptr && IsDialogMessageW(main, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+}  // namespace common
