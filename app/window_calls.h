@@ -47,6 +47,7 @@ public:
     void run(const std::function<void()>& work, bool needs_window = true);
     // On the window's thread: carries out the queued calls, one at a time.
     void serve();
+    bool on_window_thread() const { return thread_.is_current(); }
     // True on the window's thread while it carries out a worker's call.
     static bool serving_worker();
 

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 
+#include "app/event_table.h"
 #include "app/form.h"
 #include "app/handlers.h"
 #include "app/input_modes.h"
@@ -282,27 +283,24 @@ void main_window::build_menus() {
 }
 
 void main_window::bind_events() {
-    findChild<QLineEdit*>(name_of(control::编辑框1))->installEventFilter(this);
-
     // A choice in the drop-down list, the same item again included, reaches
     // the handler through the event queue, after the choice is processed.
-    auto* modes = findChild<QComboBox*>(name_of(control::组合框1));
-    connect(modes, &QComboBox::activated, this, [] { switch_mode(); }, Qt::QueuedConnection);
-
+    connect(findChild<QComboBox*>(name_of(control::组合框1)), &QComboBox::activated, this,
+            [] { app::raise(control::组合框1, event::choice_made); }, Qt::QueuedConnection);
     auto* button = findChild<QPushButton*>(name_of(control::按钮搜索));
-    connect(button, &QPushButton::clicked, this, [] { run_search_button(); });
-
+    connect(button, &QPushButton::clicked, this, [] { app::raise(control::按钮搜索, event::clicked); });
     // Enter in an edit box presses the button as a click does: the focus
     // moves to the button first, so the search box's leaving runs before.
     for (control edit : {control::编辑框1, control::编辑框2}) {
-        connect(findChild<QLineEdit*>(name_of(edit)), &QLineEdit::returnPressed, this, [button] {
+        auto* box = findChild<QLineEdit*>(name_of(edit));
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::returnPressed, this, [button] {
             button->setFocus(Qt::OtherFocusReason);
             button->click();
         });
     }
-
-    // The mouse reaches the lists through their viewports, the keys
-    // through the lists themselves.
+    // The mouse reaches the lists through their viewports, the keys through
+    // the lists themselves.
     for (control which : {control::超级列表框1, control::超级列表框2}) {
         auto* list = findChild<QTableWidget*>(name_of(which));
         list->viewport()->installEventFilter(this);
@@ -310,44 +308,41 @@ void main_window::bind_events() {
     }
 }
 
-bool main_window::eventFilter(QObject* watched, QEvent* event) {
-    if (watched->objectName() == name_of(control::编辑框1)) {
-        if (event->type() == QEvent::FocusIn) enter_search_box();
-        if (event->type() == QEvent::FocusOut) leave_search_box();
+bool main_window::eventFilter(QObject* watched, QEvent* happened) {
+    const bool press = happened->type() == QEvent::MouseButtonPress;
+    const bool release = happened->type() == QEvent::MouseButtonRelease;
+    if (qobject_cast<QLineEdit*>(watched) != nullptr) {
+        const control edit = watched->objectName() == name_of(control::编辑框1) ? control::编辑框1 : control::编辑框2;
+        if (happened->type() == QEvent::FocusIn) app::raise(edit, event::got_focus);
+        if (happened->type() == QEvent::FocusOut) app::raise(edit, event::lost_focus);
         return false;
     }
     for (control which : {control::超级列表框1, control::超级列表框2}) {
         auto* list = findChild<QTableWidget*>(name_of(which));
         if (list == nullptr) continue;
-        if (watched == list && event->type() == QEvent::KeyPress) {
-            const auto& key = *static_cast<QKeyEvent*>(event);
+        if (watched == list && happened->type() == QEvent::KeyPress) {
+            const auto& key = *static_cast<QKeyEvent*>(happened);
             keyboard_table view(list);
             return press_list_key(which, list_key_of(key), key.isAutoRepeat(), view);
         }
-        auto* mouse = dynamic_cast<QMouseEvent*>(event);
+        auto* mouse = dynamic_cast<QMouseEvent*>(happened);
         if (watched != list->viewport() || mouse == nullptr) continue;
         const QModelIndex under = list->indexAt(mouse->position().toPoint());
-        // A press on the empty area leaves no row selected.
-        if (event->type() == QEvent::MouseButtonPress && !under.isValid()) list->clearSelection();
-        const bool addresses = which == control::超级列表框1;
-        if (addresses && event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
+        // A press selects the row under the pointer, none on the empty area.
+        if (press && !under.isValid()) list->clearSelection();
+        if (press && mouse->button() == Qt::RightButton && bound(which, event::right_press)) {
             if (under.isValid()) list->selectRow(under.row());
-            popup_address_menu();
-            return true;
+            return app::raise(which, event::right_press);
         }
-        if (addresses && event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton) {
-            // The list handles the release first, so the copy reads the
+        if (release && mouse->button() == Qt::LeftButton && bound(which, event::left_click)) {
+            // The list handles the release first, so the handler reads the
             // selection the click leaves.
             list->viewport()->removeEventFilter(this);
-            QApplication::sendEvent(watched, event);
+            QApplication::sendEvent(watched, happened);
             list->viewport()->installEventFilter(this);
-            copy_address();
-            return true;
+            return app::raise(which, event::left_click);
         }
-        if (!addresses && event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton) {
-            popup_hit_menu();
-            return true;
-        }
+        if (release && mouse->button() == Qt::RightButton) return app::raise(which, event::right_click);
     }
     return false;
 }

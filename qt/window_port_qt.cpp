@@ -24,7 +24,7 @@
 #include <memory>
 
 #include "app/form.h"
-#include "app/window_calls.h"
+#include "app/window_controls.h"
 #include "common/gbk.h"
 #include "qt/qt_text.h"
 #include "services/system_services.h"
@@ -56,8 +56,6 @@ bool qt_thread::wake() {
     QCoreApplication* app = QCoreApplication::instance();
     return app != nullptr && QMetaObject::invokeMethod(app, [] { calls.serve(); }, Qt::QueuedConnection);
 }
-
-void run_on_ui(const std::function<void()>& work, bool needs_window = true) { calls.run(work, needs_window); }
 
 template <class Widget>
 Widget* find_control(control which) {
@@ -95,33 +93,22 @@ QMessageBox::Icon icon_of(int style) {
 }
 
 int show_message_box(const std::string& message, int style, const std::string& caption) {
-    if (auto answer = message_box_hook_answer(message, style, caption)) return *answer;
-    if (QApplication::instance() == nullptr || !calls.bound()) return 0;
-    struct button {
-        QMessageBox::StandardButton qt;
-        int code;
-    };
-    std::vector<button> buttons;
-    switch (style & 0x0F) {
-        case 1: buttons = {{QMessageBox::Ok, 0}, {QMessageBox::Cancel, 1}}; break;
-        case 2: buttons = {{QMessageBox::Abort, 2}, {QMessageBox::Retry, 3}, {QMessageBox::Ignore, 4}}; break;
-        case 3: buttons = {{QMessageBox::Yes, 5}, {QMessageBox::No, 6}, {QMessageBox::Cancel, 1}}; break;
-        case 4: buttons = {{QMessageBox::Yes, 5}, {QMessageBox::No, 6}}; break;
-        case 5: buttons = {{QMessageBox::Retry, 3}, {QMessageBox::Cancel, 1}}; break;
-        default: buttons = {{QMessageBox::Ok, 0}}; break;
-    }
+    // By the button codes of the program, OK 0 to No 6.
+    constexpr QMessageBox::StandardButton standard[] = {QMessageBox::Ok,    QMessageBox::Cancel, QMessageBox::Abort,
+                                                        QMessageBox::Retry, QMessageBox::Ignore, QMessageBox::Yes,
+                                                        QMessageBox::No};
+    const std::vector<int> buttons = app::message_box_buttons(style);
     QMessageBox::StandardButtons set;
-    for (const button& b : buttons) set |= b.qt;
+    for (int code : buttons) set |= standard[code];
     QWidget* owner = (main_window && main_window->isVisible()) ? main_window.data() : nullptr;
     QMessageBox box(icon_of(style), from_gbk(caption), from_gbk(message), set, owner);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
-    auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
-    for (const button& b : buttons) {
-        if (b.qt == pressed) return b.code;
+    const int pressed = box.exec();
+    for (int code : buttons) {
+        if (standard[code] == pressed) return code;
     }
-    // Closed without a button: the box's escape answer.
-    return buttons.size() == 1 ? buttons[0].code : 1;
+    return app::message_box_escape(style);
 }
 
 // Rows that workers append arrive one window call at a time. Painting the
@@ -136,198 +123,132 @@ void defer_painting(QTableWidget* table) {
     QTimer::singleShot(worker_paint_interval_ms, table, [table] { table->setUpdatesEnabled(true); });
 }
 
-// The control operations on the bound window's widgets.
-class qt_window_port final : public window_port {
-public:
-    // --- list views
+QTableWidgetItem* new_cell() {
+    auto* item = new QTableWidgetItem();
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    return item;
+}
 
+// The control operations on the bound window's widgets, on its thread.
+class qt_controls final : public app::window_controls {
+public:
     void list_clear(control list) override {
-        run_on_ui([&] {
-            if (auto* table = find_control<QTableWidget>(list)) table->setRowCount(0);
-        });
+        if (auto* table = find_control<QTableWidget>(list)) table->setRowCount(0);
     }
 
     int list_insert_row(control list, int position, std::string_view main_text) override {
-        int index = -1;
-        const bool from_worker = app::window_calls::serving_worker() || !on_ui_thread();
-        run_on_ui([&] {
-            auto* table = find_control<QTableWidget>(list);
-            if (table == nullptr) return;
-            if (from_worker) defer_painting(table);
-            int rows = table->rowCount();
-            int at = (position < 0 || position > rows) ? rows : position;
-            table->insertRow(at);
-            for (int column = 0; column < table->columnCount(); ++column) {
-                auto* item = new QTableWidgetItem();
-                item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-                table->setItem(at, column, item);
-            }
-            if (table->columnCount() > 0) table->item(at, 0)->setText(from_gbk(main_text));
-            index = at;
-        });
-        return index;
+        auto* table = find_control<QTableWidget>(list);
+        if (table == nullptr) return -1;
+        if (app::window_calls::serving_worker()) defer_painting(table);
+        int rows = table->rowCount();
+        int at = (position < 0 || position > rows) ? rows : position;
+        table->insertRow(at);
+        for (int column = 0; column < table->columnCount(); ++column) table->setItem(at, column, new_cell());
+        if (table->columnCount() > 0) table->item(at, 0)->setText(from_gbk(main_text));
+        return at;
     }
 
     void list_set_cell(control list, int row, int column, std::string_view text) override {
-        run_on_ui([&] {
-            auto* table = find_control<QTableWidget>(list);
-            if (table == nullptr || row < 0 || row >= table->rowCount() || column < 0 || column >= table->columnCount()) {
-                return;
-            }
-            QTableWidgetItem* item = table->item(row, column);
-            if (item == nullptr) {
-                item = new QTableWidgetItem();
-                item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-                table->setItem(row, column, item);
-            }
-            item->setText(from_gbk(text));
-        });
+        auto* table = find_control<QTableWidget>(list);
+        if (table == nullptr || row < 0 || row >= table->rowCount() || column < 0 || column >= table->columnCount()) {
+            return;
+        }
+        if (table->item(row, column) == nullptr) table->setItem(row, column, new_cell());
+        table->item(row, column)->setText(from_gbk(text));
     }
 
     std::string list_get_cell(control list, int row, int column) override {
-        std::string text;
-        run_on_ui([&] {
-            auto* table = find_control<QTableWidget>(list);
-            if (table == nullptr || row < 0 || row >= table->rowCount()) return;
-            if (QTableWidgetItem* item = table->item(row, column)) text = to_gbk(item->text());
-        });
-        return text;
+        auto* table = find_control<QTableWidget>(list);
+        if (table == nullptr || row < 0 || row >= table->rowCount()) return {};
+        QTableWidgetItem* item = table->item(row, column);
+        return item != nullptr ? to_gbk(item->text()) : std::string();
     }
 
     int list_row_count(control list) override {
-        int rows = 0;
-        run_on_ui([&] {
-            if (auto* table = find_control<QTableWidget>(list)) rows = table->rowCount();
-        });
-        return rows;
+        auto* table = find_control<QTableWidget>(list);
+        return table != nullptr ? table->rowCount() : 0;
     }
 
     int list_selected_row(control list) override {
+        auto* table = find_control<QTableWidget>(list);
+        if (table == nullptr || table->selectionModel() == nullptr) return -1;
         int row = -1;
-        run_on_ui([&] {
-            auto* table = find_control<QTableWidget>(list);
-            if (table == nullptr || table->selectionModel() == nullptr) return;
-            for (const QModelIndex& index : table->selectionModel()->selectedRows()) {
-                if (row < 0 || index.row() < row) row = index.row();
-            }
-        });
+        for (const QModelIndex& index : table->selectionModel()->selectedRows()) {
+            if (row < 0 || index.row() < row) row = index.row();
+        }
         return row;
     }
 
-    // --- status bar
-
     void status_set_text(control status_bar, int part, std::string_view text) override {
-        run_on_ui([&] {
-            QLabel* label = status_part(status_bar, part);
-            if (label == nullptr) return;
-            const QString whole = from_gbk(text);
-            label->setText(whole);
-            // A text wider than its part is cut off at the right, where a
-            // save names its folder: the tooltip and the description carry
-            // all of it.
-            label->setToolTip(whole_text_tip(*label, whole));
-            label->setAccessibleDescription(whole);
-        });
+        QLabel* label = status_part(status_bar, part);
+        if (label == nullptr) return;
+        const QString whole = from_gbk(text);
+        label->setText(whole);
+        // A text wider than its part is cut off at the right, where a save
+        // names its folder: the tooltip and the description carry all of it.
+        label->setToolTip(whole_text_tip(*label, whole));
+        label->setAccessibleDescription(whole);
     }
 
-    // --- control state
-
     std::string edit_text(control edit) override {
-        std::string text;
-        run_on_ui([&] {
-            if (auto* box = find_control<QLineEdit>(edit)) text = to_gbk(box->text());
-        });
-        return text;
+        auto* box = find_control<QLineEdit>(edit);
+        return box != nullptr ? to_gbk(box->text()) : std::string();
     }
 
     void set_edit_text(control edit, std::string_view text) override {
-        run_on_ui([&] {
-            if (auto* box = find_control<QLineEdit>(edit)) box->setText(from_gbk(text));
-        });
+        if (auto* box = find_control<QLineEdit>(edit)) box->setText(from_gbk(text));
     }
 
     void set_text_colour(control edit, std::uint32_t colorref) override {
-        run_on_ui([&] {
-            auto* box = find_control<QWidget>(edit);
-            if (box == nullptr) return;
-            QPalette palette = box->palette();
-            QColor colour(static_cast<int>(colorref & 0xFF), static_cast<int>((colorref >> 8) & 0xFF),
-                          static_cast<int>((colorref >> 16) & 0xFF));
-            palette.setColor(QPalette::Text, colour);
-            box->setPalette(palette);
-        });
+        auto* box = find_control<QWidget>(edit);
+        if (box == nullptr) return;
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Text, QColor(static_cast<int>(colorref & 0xFF), static_cast<int>((colorref >> 8) & 0xFF),
+                                                static_cast<int>((colorref >> 16) & 0xFF)));
+        box->setPalette(palette);
     }
 
     void set_visible(control which, bool visible) override {
-        run_on_ui([&] {
-            if (auto* widget = find_control<QWidget>(which)) widget->setVisible(visible);
-        });
+        if (auto* widget = find_control<QWidget>(which)) widget->setVisible(visible);
     }
 
     int selected_index(control selector) override {
-        int index = -1;
-        run_on_ui([&] {
-            if (auto* box = find_control<QComboBox>(selector)) index = box->currentIndex();
-        });
-        return index;
+        auto* box = find_control<QComboBox>(selector);
+        return box != nullptr ? box->currentIndex() : -1;
     }
-
-    // --- window
 
     void popup_menu(popup menu, std::optional<int> x, std::optional<int> y) override {
-        run_on_ui([&] {
-            if (!main_window) return;
-            const std::string_view name = app::form::of(menu).caption;
-            auto* found = main_window->findChild<QMenu*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-            if (found == nullptr) return;
-            constexpr int offset = app::form::menu_offset;
-            QPoint at = (x && y) ? QPoint(*x, *y) : QCursor::pos() + QPoint(offset, offset);
-            found->exec(at);
-        });
+        if (!main_window) return;
+        const std::string_view name = app::form::of(menu).caption;
+        auto* found = main_window->findChild<QMenu*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+        if (found == nullptr) return;
+        constexpr int offset = app::form::menu_offset;
+        found->exec((x && y) ? QPoint(*x, *y) : QCursor::pos() + QPoint(offset, offset));
     }
 
-    void process_events() override {
-        if (!on_ui_thread()) return;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
+    void process_events() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
     void show_busy(bool busy) override {
-        run_on_ui(
-            [busy] {
-                if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
-                if (busy)
-                    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-                else
-                    QGuiApplication::restoreOverrideCursor();
-            },
-            false);
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
+        busy ? QGuiApplication::setOverrideCursor(Qt::WaitCursor) : QGuiApplication::restoreOverrideCursor();
     }
 
     int message_box(const std::string& message, int style, const std::string& caption) override {
-        int pressed = 0;
-        run_on_ui([&] { pressed = show_message_box(message, style, caption); }, false);
-        return pressed;
+        return show_message_box(message, style, caption);
     }
 
-    void window_call(const std::function<void()>& work) override { run_on_ui(work); }
-
     bool set_clipboard_text(std::string_view text) override {
-        bool stored = false;
-        run_on_ui(
-            [&] {
-                if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return;
-                QClipboard* clipboard = QGuiApplication::clipboard();
-                if (clipboard == nullptr) return;
-                clipboard->setText(from_gbk(text));
-                stored = true;
-            },
-            false);
-        return stored;
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return false;
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard == nullptr) return false;
+        clipboard->setText(from_gbk(text));
+        return true;
     }
 };
 
-qt_window_port& qt_port() {
-    static qt_window_port port;
+app::handed_off_port& qt_port() {
+    static qt_controls controls;
+    static app::handed_off_port port(controls, calls);
     return port;
 }
 

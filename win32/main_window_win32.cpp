@@ -11,11 +11,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/event_table.h"
 #include "app/form.h"
 #include "app/handlers.h"
 #include "app/input_modes.h"
 #include "app/list_keys.h"
 #include "app/program.h"
+#include "common/code_page.h"
 #include "win32/window_binding_win32.h"
 
 namespace app {
@@ -31,12 +33,7 @@ constexpr UINT mode_chosen_message = WM_APP + 1;
 // The mode selector's list has just opened.
 constexpr UINT list_opened_message = WM_APP + 2;
 
-std::wstring wide(std::string_view utf8) {
-    std::wstring out(utf8.size(), L'\0');
-    out.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                            out.data(), static_cast<int>(out.size()))));
-    return out;
-}
+std::wstring wide(std::string_view utf8) { return common::wide_from_gbk(common::convert_utf8_to_gbk(utf8)); }
 
 // A control's window class, style and extended style, from its kind and looks.
 struct native_type {
@@ -93,17 +90,21 @@ int control_id(control which) { return first_control_id + static_cast<int>(which
 
 // --- the screen's pixel density: the form is laid out for 96 dots an inch
 
+// The system's density (the primary monitor's at log-on), for which the
+// stock font is made.
+UINT system_dpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
 UINT window_dpi(HWND hwnd) {
     using get_dpi = UINT(WINAPI*)(HWND);
     static auto call = reinterpret_cast<get_dpi>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     UINT dpi = call != nullptr && hwnd != nullptr ? call(hwnd) : 0;
-    if (dpi == 0) {
-        HDC screen = GetDC(nullptr);
-        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi != 0 ? dpi : 96;
+    return dpi != 0 ? dpi : system_dpi();
 }
 
 int scaled(int pixels) { return MulDiv(pixels, static_cast<int>(state.dpi), 96); }
@@ -125,15 +126,8 @@ HFONT window_font() {
     return state.scaled_font != nullptr ? state.scaled_font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-// The stock font is made for the system's density (the primary monitor's at
-// log-on); on a monitor of another density it is scaled to that one.
-UINT system_dpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
+// On a monitor of another density than the system's the stock font is
+// scaled to that one.
 void make_font_for_dpi() {
     if (state.scaled_font != nullptr) DeleteObject(state.scaled_font);
     state.scaled_font = nullptr;
@@ -163,7 +157,7 @@ void lay_out() {
     for (int attempt = 0; attempt < 3; ++attempt) {
         RECT closed;
         GetWindowRect(modes, &closed);
-        int off = scaled(20) - (closed.bottom - closed.top);
+        int off = scaled(form::of(control::组合框1).place.height) - (closed.bottom - closed.top);
         if (off == 0) break;
         field += off;
         SendMessageW(modes, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
@@ -191,8 +185,6 @@ void lay_out() {
 }
 
 // --- the event table
-
-void mode_choice_completed() { PostMessageW(state.bound.main, mode_chosen_message, 0, 0); }
 
 // The opened list makes the selector 160 px tall in all, however few its
 // items (the list sizes itself to them as it opens); where it opened above
@@ -228,27 +220,22 @@ void on_command(int id, int code) {
         run_command(static_cast<form::command>(id - first_command_id));
         return;
     }
-    switch (id) {
-        case IDOK:
-            // Enter on the focused button, which the dialog keys turn into IDOK.
-            if (GetFocus() == handle(control::按钮搜索)) run_search_button();
-            return;
-        default: break;
-    }
-    if (id == control_id(control::编辑框1)) {
-        if (code == EN_SETFOCUS) enter_search_box();
-        if (code == EN_KILLFOCUS) leave_search_box();
-    } else if (id == control_id(control::组合框1)) {
-        if (code == CBN_SELENDOK) mode_choice_completed();
-        if (code == CBN_DROPDOWN) PostMessageW(state.bound.main, list_opened_message, 0, 0);
-    } else if (id == control_id(control::按钮搜索)) {
-        if (code == BN_CLICKED) run_search_button();
-    }
+    // Enter on the focused button, which the dialog keys turn into IDOK.
+    if (id == IDOK && GetFocus() == handle(control::按钮搜索)) raise(control::按钮搜索, event::clicked);
+    if (id < control_id(control::分组框1) || id > control_id(control::状态条1)) return;
+    const auto source = static_cast<control>(id - control_id(control::分组框1));
+    if (code == EN_SETFOCUS) raise(source, event::got_focus);
+    if (code == EN_KILLFOCUS) raise(source, event::lost_focus);
+    if (source == control::组合框1 && code == CBN_SELENDOK) PostMessageW(state.bound.main, mode_chosen_message, 0, 0);
+    if (source == control::组合框1 && code == CBN_DROPDOWN) PostMessageW(state.bound.main, list_opened_message, 0, 0);
+    if (source == control::按钮搜索 && code == BN_CLICKED) raise(source, event::clicked);
 }
 
 LRESULT on_notify(const NMHDR& note) {
-    if (note.hwndFrom == handle(control::超级列表框1) && note.code == NM_CLICK) copy_address();
-    if (note.hwndFrom == handle(control::超级列表框2) && note.code == NM_RCLICK) popup_hit_menu();
+    for (control list : {control::超级列表框1, control::超级列表框2}) {
+        if (note.hwndFrom == handle(list) && note.code == NM_CLICK) raise(list, event::left_click);
+        if (note.hwndFrom == handle(list) && note.code == NM_RCLICK) raise(list, event::right_click);
+    }
     return 0;
 }
 
@@ -291,6 +278,13 @@ private:
 
 bool key_down(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
+// The dialog keys ask a control whether it takes this key: Enter is taken
+// by the lists and the edit boxes themselves.
+bool enter_key(LPARAM asked) {
+    const auto* message = reinterpret_cast<const MSG*>(asked);
+    return message != nullptr && message->message == WM_KEYDOWN && message->wParam == VK_RETURN;
+}
+
 // The key of a list's key message in the program's words.
 list_key list_key_of(UINT message, WPARAM key) {
     if (key == VK_F10 && key_down(VK_SHIFT)) return list_key::menu;
@@ -302,22 +296,16 @@ list_key list_key_of(UINT message, WPARAM key) {
 }
 
 LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
-    const bool addresses = hwnd == handle(control::超级列表框1);
+    const control list = hwnd == handle(control::超级列表框1) ? control::超级列表框1 : control::超级列表框2;
     switch (message) {
         case WM_GETDLGCODE:
-            if (lparam != 0 && reinterpret_cast<const MSG*>(lparam)->message == WM_KEYDOWN &&
-                reinterpret_cast<const MSG*>(lparam)->wParam == VK_RETURN) {
-                return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, message, wparam, lparam);
-            }
+            if (enter_key(lparam)) return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, message, wparam, lparam);
             break;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
             keyboard_view view(hwnd);
             const bool repeated = (lparam & (1 << 30)) != 0;
-            if (press_list_key(addresses ? control::超级列表框1 : control::超级列表框2, list_key_of(message, wparam),
-                               repeated, view)) {
-                return 0;
-            }
+            if (press_list_key(list, list_key_of(message, wparam), repeated, view)) return 0;
             break;
         }
         case WM_CHAR:
@@ -330,7 +318,7 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
             if (lparam == -1) return 0;
             break;
         case WM_RBUTTONDOWN:
-            if (addresses) {
+            if (bound(list, event::right_press)) {
                 // On the press: the row under the pointer is selected (none
                 // on the empty area), then the menu opens.
                 LVHITTESTINFO hit{};
@@ -346,7 +334,7 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
                     SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
                 }
                 SetFocus(hwnd);
-                popup_address_menu();
+                raise(list, event::right_press);
                 return 0;
             }
             break;
@@ -358,10 +346,7 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
 LRESULT CALLBACK edit_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
     switch (message) {
         case WM_GETDLGCODE:
-            if (lparam != 0 && reinterpret_cast<const MSG*>(lparam)->message == WM_KEYDOWN &&
-                reinterpret_cast<const MSG*>(lparam)->wParam == VK_RETURN) {
-                return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, message, wparam, lparam);
-            }
+            if (enter_key(lparam)) return DLGC_WANTALLKEYS | DefSubclassProc(hwnd, message, wparam, lparam);
             break;
         case WM_KEYDOWN:
             if (wparam == VK_RETURN) {
@@ -415,7 +400,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     switch (message) {
         case WM_COMMAND: on_command(LOWORD(wparam), HIWORD(wparam)); return 0;
         case WM_NOTIFY: return on_notify(*reinterpret_cast<const NMHDR*>(lparam));
-        case mode_chosen_message: switch_mode(); return 0;
+        case mode_chosen_message: raise(control::组合框1, event::choice_made); return 0;
         case list_opened_message: stretch_opened_list(); return 0;
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORLISTBOX: {

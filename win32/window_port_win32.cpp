@@ -6,13 +6,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <map>
 #include <vector>
 
 #include "app/form.h"
-#include "app/window_calls.h"
+#include "app/window_controls.h"
 #include "common/code_page.h"
 #include "services/system_services.h"
 #include "services/window_port.h"
@@ -45,7 +46,12 @@ constexpr UINT serve_calls_message = WM_APP + 0x51;
 
 class win32_thread final : public app::window_thread {
 public:
-    bool is_current() const override { return window_thread.load() == GetCurrentThreadId(); }
+    // Before a window has ever been bound there is no window's thread: the
+    // calls that work without a window (the clipboard) run where they are made.
+    bool is_current() const override {
+        const DWORD thread = window_thread.load();
+        return thread == 0 || thread == GetCurrentThreadId();
+    }
     bool wake() override {
         HWND sink = call_sink.load();
         return sink != nullptr && PostMessageW(sink, serve_calls_message, 0, 0);
@@ -77,8 +83,6 @@ HWND make_call_sink() {
     return CreateWindowExW(0, class_name, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
                            nullptr);
 }
-
-void run_on_window(const std::function<void()>& work, bool needs_window = true) { calls.run(work, needs_window); }
 
 HWND control_window(control which) {
     auto index = static_cast<std::size_t>(which);
@@ -115,15 +119,12 @@ std::wstring plain_status_text(std::string_view text) {
 }
 
 int show_message_box(const std::string& message, int style, const std::string& caption) {
-    if (auto answer = message_box_hook_answer(message, style, caption)) return *answer;
-    if (!calls.bound()) return 0;
     HWND owner = IsWindowVisible(window.main) ? window.main : nullptr;
     // Owned by the main window: task-modal, as an unowned box would be.
     int pressed = MessageBoxW(owner, wide_from_gbk(message).c_str(), wide_from_gbk(caption).c_str(),
                               static_cast<UINT>(style) | (owner == nullptr ? MB_TASKMODAL : 0));
-    // IDOK 1 ... IDNO 7 are the codes 0 ... 6; a box closed otherwise
-    // answers as its escape button does.
-    return pressed >= IDOK && pressed <= IDNO ? pressed - 1 : 1;
+    // IDOK 1 ... IDNO 7 are the codes 0 ... 6.
+    return pressed >= IDOK && pressed <= IDNO ? pressed - 1 : app::message_box_escape(style);
 }
 
 HGLOBAL global_copy(const void* bytes, std::size_t size) {
@@ -170,175 +171,132 @@ bool store_clipboard_text(std::string_view text) {
     return stored;
 }
 
-// The control operations on the bound window's controls.
-class win32_window_port final : public window_port {
-public:
-    // --- list views
+// A list's cell text, the buffer doubling while the text fills it: cells
+// have no length limit.
+std::string cell_text(HWND list, int row, int column) {
+    std::vector<wchar_t> buffer(512);
+    for (;;) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        auto length = static_cast<std::size_t>(
+            SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+        if (length + 1 < buffer.size()) return gbk_from_wide(std::wstring_view(buffer.data(), length));
+        buffer.resize(buffer.size() * 2);
+    }
+}
 
+bool holds_cell(HWND list, int row, int column) {
+    return is_list(list) && row >= 0 && row < list_rows(list) && column >= 0 && column < header_columns(list);
+}
+
+// The control operations on the bound window's controls, on its thread.
+class win32_controls final : public app::window_controls {
+public:
     void list_clear(control list) override {
-        run_on_window([&] {
-            if (HWND hwnd = control_window(list)) SendMessageW(hwnd, LVM_DELETEALLITEMS, 0, 0);
-        });
+        if (HWND hwnd = control_window(list)) SendMessageW(hwnd, LVM_DELETEALLITEMS, 0, 0);
     }
 
     int list_insert_row(control list, int position, std::string_view main_text) override {
-        int index = -1;
-        run_on_window([&] {
-            HWND hwnd = control_window(list);
-            if (!is_list(hwnd)) return;
-            int rows = list_rows(hwnd);
-            std::wstring text = wide_from_gbk(main_text);
-            LVITEMW item{};
-            item.mask = LVIF_TEXT;
-            item.iItem = (position < 0 || position > rows) ? rows : position;
-            item.pszText = text.data();
-            index = static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-        });
-        return index;
+        HWND hwnd = control_window(list);
+        if (!is_list(hwnd)) return -1;
+        int rows = list_rows(hwnd);
+        std::wstring text = wide_from_gbk(main_text);
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = (position < 0 || position > rows) ? rows : position;
+        item.pszText = text.data();
+        return static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     }
 
     void list_set_cell(control list, int row, int column, std::string_view text) override {
-        run_on_window([&] {
-            HWND hwnd = control_window(list);
-            if (!is_list(hwnd) || row < 0 || row >= list_rows(hwnd) || column < 0 || column >= header_columns(hwnd)) {
-                return;
-            }
-            std::wstring wide = wide_from_gbk(text);
-            LVITEMW item{};
-            item.iSubItem = column;
-            item.pszText = wide.data();
-            SendMessageW(hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-        });
+        HWND hwnd = control_window(list);
+        if (!holds_cell(hwnd, row, column)) return;
+        std::wstring wide = wide_from_gbk(text);
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = wide.data();
+        SendMessageW(hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
 
     std::string list_get_cell(control list, int row, int column) override {
-        std::string text;
-        run_on_window([&] {
-            HWND hwnd = control_window(list);
-            if (!is_list(hwnd) || row < 0 || row >= list_rows(hwnd) || column < 0 || column >= header_columns(hwnd)) {
-                return;
-            }
-            // The buffer doubles while the text fills it: cells have no
-            // length limit.
-            std::vector<wchar_t> buffer(512);
-            for (;;) {
-                LVITEMW item{};
-                item.iSubItem = column;
-                item.pszText = buffer.data();
-                item.cchTextMax = static_cast<int>(buffer.size());
-                auto length = static_cast<std::size_t>(
-                    SendMessageW(hwnd, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-                if (length + 1 < buffer.size()) {
-                    text = gbk_from_wide(std::wstring_view(buffer.data(), length));
-                    return;
-                }
-                buffer.resize(buffer.size() * 2);
-            }
-        });
-        return text;
+        HWND hwnd = control_window(list);
+        return holds_cell(hwnd, row, column) ? cell_text(hwnd, row, column) : std::string();
     }
 
     int list_row_count(control list) override {
-        int rows = 0;
-        run_on_window([&] {
-            HWND hwnd = control_window(list);
-            if (is_list(hwnd)) rows = list_rows(hwnd);
-        });
-        return rows;
+        HWND hwnd = control_window(list);
+        return is_list(hwnd) ? list_rows(hwnd) : 0;
     }
 
     int list_selected_row(control list) override {
-        int row = -1;
-        run_on_window([&] {
-            HWND hwnd = control_window(list);
-            if (is_list(hwnd)) row = static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-        });
-        return row;
+        HWND hwnd = control_window(list);
+        if (!is_list(hwnd)) return -1;
+        return static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     }
-
-    // --- status bar
 
     void status_set_text(control status_bar, int part, std::string_view text) override {
-        run_on_window([&] {
-            HWND hwnd = control_window(status_bar);
-            if (hwnd == nullptr || status_bar != control::状态条1 || part < 0) return;
-            int parts = static_cast<int>(SendMessageW(hwnd, SB_GETPARTS, 0, 0));
-            if (part >= parts) return;
-            // The part keeps its border style (the high word of the length).
-            auto style = static_cast<WPARAM>(HIWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0)));
-            std::wstring wide = plain_status_text(text);
-            SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(part) | style, reinterpret_cast<LPARAM>(wide.c_str()));
-            // The whole text as the part's tooltip, for a text the part cuts.
-            SendMessageW(hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide.c_str()));
-        });
+        HWND hwnd = control_window(status_bar);
+        if (hwnd == nullptr || status_bar != control::状态条1 || part < 0) return;
+        int parts = static_cast<int>(SendMessageW(hwnd, SB_GETPARTS, 0, 0));
+        if (part >= parts) return;
+        // The part keeps its border style (the high word of the length).
+        auto style = static_cast<WPARAM>(HIWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0)));
+        std::wstring wide = plain_status_text(text);
+        SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(part) | style, reinterpret_cast<LPARAM>(wide.c_str()));
+        // The whole text as the part's tooltip, for a text the part cuts.
+        SendMessageW(hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide.c_str()));
     }
 
-    // --- control state
-
     std::string edit_text(control edit) override {
-        std::string text;
-        run_on_window([&] {
-            if (HWND hwnd = control_window(edit)) text = gbk_from_wide(window_text(hwnd));
-        });
-        return text;
+        HWND hwnd = control_window(edit);
+        return hwnd != nullptr ? gbk_from_wide(window_text(hwnd)) : std::string();
     }
 
     void set_edit_text(control edit, std::string_view text) override {
-        run_on_window([&] {
-            if (HWND hwnd = control_window(edit)) SetWindowTextW(hwnd, wide_from_gbk(text).c_str());
-        });
+        if (HWND hwnd = control_window(edit)) SetWindowTextW(hwnd, wide_from_gbk(text).c_str());
     }
 
     void set_text_colour(control edit, std::uint32_t colorref) override {
-        run_on_window([&] {
-            HWND hwnd = control_window(edit);
-            if (hwnd == nullptr) return;
-            text_colours[hwnd] = static_cast<COLORREF>(colorref);
-            InvalidateRect(hwnd, nullptr, TRUE);
-        });
+        HWND hwnd = control_window(edit);
+        if (hwnd == nullptr) return;
+        text_colours[hwnd] = static_cast<COLORREF>(colorref);
+        InvalidateRect(hwnd, nullptr, TRUE);
     }
 
     void set_visible(control which, bool visible) override {
-        run_on_window([&] {
-            if (HWND hwnd = control_window(which)) ShowWindow(hwnd, visible ? SW_SHOW : SW_HIDE);
-        });
+        if (HWND hwnd = control_window(which)) ShowWindow(hwnd, visible ? SW_SHOW : SW_HIDE);
     }
 
     int selected_index(control selector) override {
-        int index = -1;
-        run_on_window([&] {
-            if (HWND hwnd = control_window(selector)) index = static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0));
-        });
+        HWND hwnd = control_window(selector);
+        int index = hwnd != nullptr ? static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)) : -1;
         return index < 0 ? -1 : index;
     }
 
-    // --- window
-
     void popup_menu(popup menu, std::optional<int> x, std::optional<int> y) override {
-        run_on_window([&] {
-            HMENU found = menu == popup::保存地址 ? window.save_menu : window.hit_menu;
-            if (found == nullptr || window.main == nullptr) return;
-            POINT at{};
-            if (x && y) {
-                at = {*x, *y};
-            } else {
-                GetCursorPos(&at);
-                at.x += app::form::menu_offset;
-                at.y += app::form::menu_offset;
-            }
-            // The menu closes when the user clicks elsewhere only while its
-            // owner is the foreground window.
-            SetForegroundWindow(window.main);
-            UINT chosen = static_cast<UINT>(TrackPopupMenuEx(found, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-                                                             at.x, at.y, window.main, nullptr));
-            PostMessageW(window.main, WM_NULL, 0, 0);
-            // The chosen item's handler runs before the menu call returns.
-            if (chosen != 0) SendMessageW(window.main, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
-        });
+        HMENU found = menu == popup::保存地址 ? window.save_menu : window.hit_menu;
+        if (found == nullptr || window.main == nullptr) return;
+        POINT at{};
+        if (x && y) {
+            at = {*x, *y};
+        } else {
+            GetCursorPos(&at);
+            at.x += app::form::menu_offset;
+            at.y += app::form::menu_offset;
+        }
+        // The menu closes when the user clicks elsewhere only while its owner
+        // is the foreground window.
+        SetForegroundWindow(window.main);
+        UINT chosen = static_cast<UINT>(TrackPopupMenuEx(found, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
+                                                         at.x, at.y, window.main, nullptr));
+        PostMessageW(window.main, WM_NULL, 0, 0);
+        // The chosen item's handler runs before the menu call returns.
+        if (chosen != 0) SendMessageW(window.main, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     }
 
     void process_events() override {
-        if (!on_window_thread()) return;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -351,40 +309,27 @@ public:
     }
 
     void show_busy(bool busy) override {
-        run_on_window(
-            [busy] {
-                busy_depth += busy ? 1 : -1;
-                if (busy_depth < 0) busy_depth = 0;
-                POINT at{};
-                GetCursorPos(&at);
-                // The pointer changes now where it stands over the window.
-                HWND under = WindowFromPoint(at);
-                if (under != nullptr && window.main != nullptr && (under == window.main || IsChild(window.main, under))) {
-                    SetCursor(LoadCursorW(nullptr, busy_depth > 0 ? IDC_WAIT : IDC_ARROW));
-                    SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-                }
-            },
-            false);
+        busy_depth = std::max(0, busy_depth + (busy ? 1 : -1));
+        POINT at{};
+        GetCursorPos(&at);
+        // The pointer changes now where it stands over the window.
+        HWND under = WindowFromPoint(at);
+        if (under != nullptr && window.main != nullptr && (under == window.main || IsChild(window.main, under))) {
+            SetCursor(LoadCursorW(nullptr, busy_depth > 0 ? IDC_WAIT : IDC_ARROW));
+            SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        }
     }
 
     int message_box(const std::string& message, int style, const std::string& caption) override {
-        int pressed = 0;
-        run_on_window([&] { pressed = show_message_box(message, style, caption); }, false);
-        return pressed;
+        return show_message_box(message, style, caption);
     }
 
-    void window_call(const std::function<void()>& work) override { run_on_window(work); }
-
-    bool set_clipboard_text(std::string_view text) override {
-        if (!calls.bound()) return store_clipboard_text(text);
-        bool stored = false;
-        run_on_window([&] { stored = store_clipboard_text(text); }, false);
-        return stored;
-    }
+    bool set_clipboard_text(std::string_view text) override { return store_clipboard_text(text); }
 };
 
-win32_window_port& win32_port() {
-    static win32_window_port port;
+app::handed_off_port& win32_port() {
+    static win32_controls controls;
+    static app::handed_off_port port(controls, calls);
     return port;
 }
 
