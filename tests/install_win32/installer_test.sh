@@ -25,9 +25,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX=$work/prefix
   "$here/scripts/wine-prefix" "$WINEPREFIX"
 fi
-# A prefix made by scripts/wine-prefix carries its own Chinese locale; in
-# another one (scripts/test-windows's) the system's generated one serves.
-if [ -z "${LOCPATH:-}" ] && [ -d "$WINEPREFIX/locale" ]; then export LOCPATH=$WINEPREFIX/locale; fi
+# Wine's Chinese locale (scripts/chinese-locale).
 export LC_ALL=zh_CN.UTF-8 WINEDEBUG=-all
 
 failures=0
