@@ -39,7 +39,7 @@ bound_window window;
 std::map<HWND, COLORREF> text_colours;
 int busy_depth = 0;
 
-std::atomic<DWORD> window_thread{0};
+std::atomic<DWORD> window_thread_id{0};
 // The hidden window that workers' calls wake; it lives on the window's thread.
 std::atomic<HWND> call_sink{nullptr};
 constexpr UINT serve_calls_message = WM_APP + 0x51;
@@ -49,7 +49,7 @@ public:
     // Before a window has ever been bound there is no window's thread: the
     // calls that work without a window (the clipboard) run where they are made.
     bool is_current() const override {
-        const DWORD thread = window_thread.load();
+        const DWORD thread = window_thread_id.load();
         return thread == 0 || thread == GetCurrentThreadId();
     }
     bool wake() override {
@@ -343,7 +343,7 @@ void bind_main_window(const bound_window& bound) {
     window = bound;
     text_colours.clear();
     install_window_port(&win32_port());
-    window_thread.store(GetCurrentThreadId());
+    window_thread_id.store(GetCurrentThreadId());
     if (call_sink.load() == nullptr) call_sink.store(make_call_sink());
     bound.main != nullptr ? calls.bind() : calls.unbind();
 }

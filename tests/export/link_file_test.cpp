@@ -60,12 +60,13 @@ TEST(link_file, page_text_cannot_inject_markup) {
 }
 
 TEST(link_file, base_names_stay_inside_the_directory) {
+    // The same on every system: what a system's file names cannot hold
+    // besides (Windows: < > : " | ? *) goes when the name is made for the disk.
     struct name_case {
         std::string in, out;
-        std::optional<std::string> windows_out = {};  // Windows also refuses < > : " | ? *
     };
     std::vector<name_case> cases = {
-        {g("夜航: 归途/<特别版>"), g("夜航: 归途_<特别版>"), g("夜航_ 归途__特别版_")},
+        {g("夜航: 归途/<特别版>"), g("夜航: 归途_<特别版>")},
         {"../../etc/passwd", ".._.._etc_passwd"},
         {"..", ".."},
         {"a\\b", "a_b"},
@@ -78,7 +79,6 @@ TEST(link_file, base_names_stay_inside_the_directory) {
         {"  spaced  ", "  spaced  "},
     };
     for (const name_case& c : cases) {
-        const std::string& out = test_support::on_windows && c.windows_out ? *c.windows_out : c.out;
-        EXPECT_EQ(exporting::safe_file_name(c.in), out) << c.in;
+        EXPECT_EQ(exporting::safe_file_name(c.in), c.out) << c.in;
     }
 }
