@@ -30,9 +30,12 @@ void copy_address() {
         common::status_set_text(control::状态条1, 1, gbk<"当前无内容，无法复制!!">());
         return;
     }
-    common::set_clipboard_text(address);
+    // Another program may hold the clipboard for longer than the copy waits:
+    // the address is then not claimed as copied.
+    const bool copied = common::set_clipboard_text(address);
     name = common::list_get_cell(control::超级列表框1, common::list_selected_row(control::超级列表框1), 1);
-    common::status_set_text(control::状态条1, 1, name + gbk<"下载地址复制成功！">());
+    common::status_set_text(control::状态条1, 1,
+                            name + (copied ? gbk<"下载地址复制成功！">() : gbk<"下载地址复制失败，剪贴板正被其他程序占用！">()));
 }
 
 void run_command(form::command chosen) {

@@ -1,5 +1,6 @@
 #include "app/list_keys.h"
 
+#include "app/event_table.h"
 #include "app/handlers.h"
 
 namespace app {
@@ -8,7 +9,8 @@ bool press_list_key(common::control list, list_key key, bool repeated, keyboard_
     const bool addresses = list == common::control::超级列表框1;
     if (key == list_key::other || (key == list_key::copy && !addresses)) return false;
     if (repeated) return true;
-    const int row = view.select_current_row();
+    const int row = view.current_row();
+    if (row >= 0) view.select_row(row);
     switch (key) {
         case list_key::menu: {
             int x = 0;
@@ -28,6 +30,19 @@ bool press_list_key(common::control list, list_key key, bool repeated, keyboard_
         case list_key::other: break;
     }
     return true;
+}
+
+void list_focused(common::control list, keyboard_list& view) {
+    if (common::list_row_count(list) == 0 || common::list_selected_row(list) >= 0) return;
+    const int row = view.current_row();
+    view.select_row(row >= 0 ? row : 0);
+}
+
+void press_enter(common::control edit) {
+    using common::control;
+    raise(edit, event::lost_focus);
+    raise(control::按钮搜索, event::clicked);
+    raise(edit, event::got_focus);
 }
 
 }  // namespace app

@@ -14,9 +14,11 @@ enum class list_key { other, menu, enter, copy };
 class keyboard_list {
 public:
     virtual ~keyboard_list() = default;
-    // Selects the current row, as a click on it does, and brings it into
-    // view; -1 when the list has no current row.
-    virtual int select_current_row() = 0;
+    // The row the keyboard is on; -1 when the list has none.
+    virtual int current_row() = 0;
+    // Makes `row` the current row and selects it, as a click on it does, and
+    // brings it into view.
+    virtual void select_row(int row) = 0;
     // Where a menu opened by key stands, in screen coordinates: below the
     // left end of `row`, or at the top left of the rows for -1.
     virtual void menu_point(int row, int& x, int& y) = 0;
@@ -25,5 +27,15 @@ public:
 // A key pressed on `list`; `repeated` when it is held (it acts once). True
 // when the key was the list's own and has been handled.
 bool press_list_key(common::control list, list_key key, bool repeated, keyboard_list& view);
+
+// `list` got the keyboard focus: when it has rows and none is selected, its
+// current row (the first when it has none) is selected, so that the arrow
+// keys go on from the row the user sees marked.
+void list_focused(common::control list, keyboard_list& view);
+
+// Enter in an edit box presses the button as a click does, the search box
+// left first as the focus would leave it (an empty box gets its prompt back
+// and the button then asks for a keyword); the caret stays in the box.
+void press_enter(common::control edit);
 
 }  // namespace app

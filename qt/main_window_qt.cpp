@@ -12,9 +12,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyleOptionFocusRect>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -51,6 +53,11 @@ constexpr int list_row_height = 18;
 const char* const group_box_look =
     "QGroupBox { border: 1px solid #a0a0a0; margin-top: 6px; }"
     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 8px; padding: 0 2px; }";
+
+// The button's focus mark, plainly visible (the style's own is a faint
+// outline); without the focus the button keeps the style's look.
+const char* const focused_button_look =
+    "QPushButton:focus { border: 2px solid palette(highlight); border-radius: 3px; background: palette(button); }";
 
 // The opened list of the mode selector drops below the control to the
 // form's dropped height, however few its items; where the screen has no room
@@ -107,8 +114,34 @@ QWidget* make_selector(const form::control_form& c, QWidget* parent) {
     return modes;
 }
 
+// A list shows that it has the keyboard focus also while it has no rows.
+class form_list : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QTableWidget::paintEvent(event);
+        if (!hasFocus() || rowCount() > 0) return;
+        QPainter painter(viewport());
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+        frame.rect = viewport()->rect().adjusted(1, 1, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        QTableWidget::focusInEvent(event);
+        viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QTableWidget::focusOutEvent(event);
+        viewport()->update();
+    }
+};
+
 QWidget* make_list(const form::control_form& c, QWidget* parent) {
-    auto* list = new QTableWidget(0, static_cast<int>(c.columns.size()), parent);
+    auto* list = new form_list(0, static_cast<int>(c.columns.size()), parent);
     int index = 0;
     for (const form::column& column : c.columns) {
         auto* item = new QTableWidgetItem(text(column.header));
@@ -164,8 +197,6 @@ QWidget* make_status_bar(const form::control_form& c, QWidget* parent) {
         part->setFixedHeight(form::status_height - 2);
         status->addWidget(part);
     }
-    // Its text changes; the whole of it is also the part's description.
-    status->findChild<QLabel*>(QStringLiteral("part1"))->setAccessibleName(text(c.accessible_name));
     return status;
 }
 
@@ -175,7 +206,11 @@ QWidget* make_control(const form::control_form& c, QWidget* parent) {
         case form::kind::label: return make_label(c, parent);
         case form::kind::edit_box: return make_edit(c, parent);
         case form::kind::drop_down_list: return make_selector(c, parent);
-        case form::kind::push_button: return new QPushButton(text(c.caption), parent);
+        case form::kind::push_button: {
+            auto* button = new QPushButton(text(c.caption), parent);
+            button->setStyleSheet(QString::fromUtf8(focused_button_look));
+            return button;
+        }
         case form::kind::list_view: return make_list(c, parent);
         case form::kind::status_bar: return make_status_bar(c, parent);
     }
@@ -199,12 +234,12 @@ list_key list_key_of(const QKeyEvent& key) {
 class keyboard_table final : public keyboard_list {
 public:
     explicit keyboard_table(QTableWidget* list) : list_(list) {}
-    int select_current_row() override {
-        const QModelIndex current = list_->currentIndex();
-        if (!current.isValid()) return -1;
-        list_->selectRow(current.row());
-        list_->scrollTo(current);
-        return current.row();
+    int current_row() override { return list_->currentIndex().isValid() ? list_->currentIndex().row() : -1; }
+    void select_row(int row) override {
+        const QModelIndex index = list_->model()->index(row, 0);
+        list_->setCurrentIndex(index);
+        list_->selectRow(row);
+        list_->scrollTo(index);
     }
     void menu_point(int row, int& x, int& y) override {
         QPoint local(0, 0);
@@ -243,9 +278,7 @@ void main_window::build_controls() {
             widget->setObjectName(name_of(c.name));
             widget->setFocusPolicy(c.has(form::tab_stop) ? Qt::StrongFocus : Qt::NoFocus);
             if (c.has(form::input_colours)) paint_input(widget);
-            if (!c.accessible_name.empty() && c.type != form::kind::status_bar) {
-                widget->setAccessibleName(text(c.accessible_name));
-            }
+            if (!c.accessible_name.empty()) widget->setAccessibleName(text(c.accessible_name));
             widget->setGeometry(c.has(form::docked_bottom)
                                     ? QRect(0, form::client_height - form::status_height, form::client_width,
                                             form::status_height)
@@ -289,15 +322,10 @@ void main_window::bind_events() {
             [] { app::raise(control::组合框1, event::choice_made); }, Qt::QueuedConnection);
     auto* button = findChild<QPushButton*>(name_of(control::按钮搜索));
     connect(button, &QPushButton::clicked, this, [] { app::raise(control::按钮搜索, event::clicked); });
-    // Enter in an edit box presses the button as a click does: the focus
-    // moves to the button first, so the search box's leaving runs before.
     for (control edit : {control::编辑框1, control::编辑框2}) {
         auto* box = findChild<QLineEdit*>(name_of(edit));
         box->installEventFilter(this);
-        connect(box, &QLineEdit::returnPressed, this, [button] {
-            button->setFocus(Qt::OtherFocusReason);
-            button->click();
-        });
+        connect(box, &QLineEdit::returnPressed, this, [edit] { press_enter(edit); });
     }
     // The mouse reaches the lists through their viewports, the keys through
     // the lists themselves.
@@ -320,10 +348,14 @@ bool main_window::eventFilter(QObject* watched, QEvent* happened) {
     for (control which : {control::超级列表框1, control::超级列表框2}) {
         auto* list = findChild<QTableWidget*>(name_of(which));
         if (list == nullptr) continue;
+        keyboard_table view(list);
         if (watched == list && happened->type() == QEvent::KeyPress) {
             const auto& key = *static_cast<QKeyEvent*>(happened);
-            keyboard_table view(list);
             return press_list_key(which, list_key_of(key), key.isAutoRepeat(), view);
+        }
+        if (watched == list && happened->type() == QEvent::FocusIn &&
+            static_cast<QFocusEvent*>(happened)->reason() != Qt::MouseFocusReason) {
+            list_focused(which, view);
         }
         auto* mouse = dynamic_cast<QMouseEvent*>(happened);
         if (watched != list->viewport() || mouse == nullptr) continue;

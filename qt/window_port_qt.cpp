@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "app/form.h"
+#include "app/status_text.h"
 #include "app/window_controls.h"
 #include "common/gbk.h"
 #include "qt/qt_text.h"
@@ -183,10 +184,18 @@ public:
         QLabel* label = status_part(status_bar, part);
         if (label == nullptr) return;
         const QString whole = from_gbk(text);
-        label->setText(whole);
-        // A text wider than its part is cut off at the right, where a save
-        // names its folder: the tooltip and the description carry all of it.
+        // A text wider than its part is shortened in the middle, keeping the
+        // folder and name a save ends with; the tooltip and the description
+        // carry all of it, and a screen reader reads the part as it is shown.
+        const QFontMetrics metrics(label->font());
+        const std::u16string shown = app::shorten_in_middle(
+            std::u16string_view(reinterpret_cast<const char16_t*>(whole.utf16()), static_cast<std::size_t>(whole.size())),
+            label->contentsRect().width() - 2 * label->margin() - 4, [&](std::u16string_view part) {
+                return metrics.horizontalAdvance(QString::fromUtf16(part.data(), static_cast<qsizetype>(part.size())));
+            });
+        label->setText(QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size())));
         label->setToolTip(whole_text_tip(*label, whole));
+        label->setAccessibleName(label->text());
         label->setAccessibleDescription(whole);
     }
 
@@ -223,6 +232,10 @@ public:
         auto* found = main_window->findChild<QMenu*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
         if (found == nullptr) return;
         constexpr int offset = app::form::menu_offset;
+        // Opened by key (at a place given), the menu starts on its first item.
+        if (x && y && !found->actions().isEmpty()) {
+            QTimer::singleShot(0, found, [found] { found->setActiveAction(found->actions().first()); });
+        }
         found->exec((x && y) ? QPoint(*x, *y) : QCursor::pos() + QPoint(offset, offset));
     }
 

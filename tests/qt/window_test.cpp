@@ -77,6 +77,7 @@ protected:
 struct popup_seen {
     QString title;
     QPoint at;
+    bool first_active = false;  // its first item highlighted as it opened
 };
 popup_seen watch_popup(const std::function<void()>& open) {
     popup_seen seen;
@@ -402,7 +403,8 @@ protected:
             if (menu == nullptr) return;
             seen.title = menu->title();
             seen.at = menu->pos();
-            for (int down = 0; down <= item; ++down) QTest::keyClick(menu, Qt::Key_Down);
+            seen.first_active = !menu->actions().isEmpty() && menu->activeAction() == menu->actions().first();
+            for (int down = 0; down < item; ++down) QTest::keyClick(menu, Qt::Key_Down);
             QTest::keyClick(menu, Qt::Key_Return);
         });
         press(key.key(), key.keyboardModifiers());
@@ -433,28 +435,37 @@ TEST_F(keyboard, search_resolve_copy_and_save_without_a_mouse) {
         return 0;
     });
 
-    // Enter in the empty search box presses the button as a click does.
+    // Enter in the empty search box presses the button as a click does: the
+    // prompt comes back and the button asks for a keyword; then the caret is
+    // in the box, emptied for typing.
+    auto* search_box = child<QLineEdit>("编辑框1");
     child<QComboBox>("组合框1")->setFocus();
     press(Qt::Key_Down);  // the first mode: search
     QTest::qWait(10);
     EXPECT_EQ(status(), utf("启用搜索模式，集数框禁用，请输入搜索内容!"));
-    child<QLineEdit>("编辑框1")->setFocus();
+    search_box->setFocus();
+    std::vector<QString> shown;
+    QObject::connect(search_box, &QLineEdit::textChanged, search_box, [&](const QString& text) { shown.push_back(text); });
     press(Qt::Key_Return);
-    EXPECT_TRUE(button->hasFocus());
-    EXPECT_EQ(child<QLineEdit>("编辑框1")->text(), utf("输入搜索名字")) << "the prompt is back";
+    EXPECT_EQ(shown, (std::vector<QString>{utf("输入搜索名字"), QString()})) << "the prompt came back, then went";
     ASSERT_EQ(boxes, std::vector<std::string>{gbk<"出现错误了，请输入搜索内容">()});
+    EXPECT_TRUE(search_box->hasFocus());
+    EXPECT_EQ(search_box->text(), QString());
 
-    child<QLineEdit>("编辑框1")->setFocus();
     QInputMethodEvent typed;  // what an input method sends when a word is chosen
     typed.setCommitString(utf("毒"));
     QApplication::sendEvent(QApplication::focusWidget(), &typed);
+    EXPECT_EQ(search_box->text(), utf("毒")) << "what is typed after Enter lands in the box";
     press(Qt::Key_Enter, Qt::KeypadModifier);
     ASSERT_EQ(hits->rowCount(), 2) << "the search is done when Enter returns";
-    EXPECT_TRUE(button->hasFocus());
+    EXPECT_TRUE(search_box->hasFocus());
+    EXPECT_FALSE(button->hasFocus());
 
-    // A hit is resolved by Enter and by its menu, opened with Shift+F10.
-    press(Qt::Key_Tab);
+    // Tab reaches the hits with the first one selected; it is resolved by
+    // Enter and by its menu, opened with Shift+F10 on its first item.
+    for (int tab = 0; tab < 4 && !hits->hasFocus(); ++tab) press(Qt::Key_Tab);
     ASSERT_TRUE(hits->hasFocus());
+    EXPECT_EQ(common::list_selected_row(control::超级列表框2), 0);
     press(Qt::Key_Return);
     wait_for_runs();
     ASSERT_EQ(addresses()->rowCount(), 12);
@@ -462,13 +473,17 @@ TEST_F(keyboard, search_resolve_copy_and_save_without_a_mouse) {
     common::list_clear(control::超级列表框1);
     popup_seen seen = choose_by_key(Qt::ShiftModifier | Qt::Key_F10, 0);
     EXPECT_EQ(seen.title, utf("搜索获取"));
+    EXPECT_TRUE(seen.first_active);
     EXPECT_EQ(seen.at, below_row(hits, 0));
     wait_for_runs();
     ASSERT_EQ(addresses()->rowCount(), 12);
 
-    // Ctrl+C and Enter copy the current address through the copy handler.
+    // Ctrl+C and Enter copy the current address through the copy handler;
+    // the list took the focus with its first row selected, so the first Down
+    // goes to the second.
     press(Qt::Key_Tab);
     ASSERT_TRUE(addresses()->hasFocus());
+    EXPECT_EQ(common::list_selected_row(control::超级列表框1), 0);
     press(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), addresses()->item(0, 2)->text());
     EXPECT_EQ(status(), utf("毒战 第1集下载地址复制成功！"));
@@ -492,6 +507,7 @@ TEST_F(keyboard, search_resolve_copy_and_save_without_a_mouse) {
     for (std::size_t item = 0; item < saves.size(); ++item) {
         seen = choose_by_key(saves[item].key, static_cast<int>(item));
         EXPECT_EQ(seen.title, utf("保存地址")) << item;
+        EXPECT_TRUE(seen.first_active) << item;
         EXPECT_EQ(seen.at, below_row(addresses(), 1)) << item;
         EXPECT_EQ(status(), utf(saves[item].status)) << item;
         EXPECT_NE(file(saves[item].file).find(addresses()->item(11, 2)->text().toStdString()), std::string::npos)
@@ -509,14 +525,23 @@ TEST_F(window, controls_have_names_and_the_status_part_its_whole_text) {
         ASSERT_NE(face, nullptr) << name;
         EXPECT_EQ(face->text(QAccessible::Name), u(f.accessible_name.empty() ? f.caption : f.accessible_name)) << name;
     }
+    // The bar is named; its message part reads as the message it shows.
     auto* part = main->findChild<QLabel*>("part1");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name),
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(child<QStatusBar>("状态条1"))->text(QAccessible::Name),
               u(form::of(control::状态条1).accessible_name));
+    common::status_set_text(control::状态条1, 1, gbk<"毒战 第1集下载地址复制成功！">());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name), utf("毒战 第1集下载地址复制成功！"));
 
-    // Page text in the status stays text in the tooltip.
-    const QString whole = utf("下载列表保存成功. <b>夜</b> & 1.txt 共3个地址保存在 /home/alice/Downloads/很长的文件夹");
+    // A text too long for the part shows both ends; page text in it stays
+    // text in the tooltip, which holds it whole, as the description does.
+    const QString whole = utf("下载列表保存成功. <b>夜</b> & 1.txt 共3个地址保存在 /home/alice/Downloads/很长的文件夹/名字.txt");
     common::status_set_text(control::状态条1, 1, common::convert_utf8_to_gbk(whole.toStdString()));
-    EXPECT_EQ(part->text(), whole);
+    EXPECT_TRUE(part->text().contains(QChar(0x2026))) << part->text().toStdString();
+    EXPECT_TRUE(whole.startsWith(part->text().section(QChar(0x2026), 0, 0)));
+    EXPECT_TRUE(whole.endsWith(part->text().section(QChar(0x2026), 1)));
+    EXPECT_TRUE(part->text().endsWith(utf("名字.txt")));
+    EXPECT_LE(part->fontMetrics().horizontalAdvance(part->text()), part->contentsRect().width());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name), part->text());
     EXPECT_EQ(QTextDocumentFragment::fromHtml(part->toolTip()).toPlainText(), whole);
     EXPECT_EQ(part->accessibleDescription(), whole);
     common::status_set_text(control::状态条1, 1, "");
