@@ -107,7 +107,7 @@ protected:
         return text.str();
     }
     std::size_t files() { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()); }
-    std::string status() { return common::convert_utf8_to_gbk(main->findChild<QLabel*>("part1")->text().toStdString()); }
+    std::string status() { return common::convert_utf8_to_gbk(main->findChild<QLabel*>("part1")->accessibleDescription().toStdString()); }
     std::string saved(const std::string& base) { return g("下载地址保存成功. ") + base + g(".html 地址保存在软件目录下"); }
 
     fs::path folder;

@@ -59,7 +59,7 @@ protected:
         return main->findChild<W*>(utf(name));
     }
     QTableWidget* addresses() { return child<QTableWidget>("超级列表框1"); }
-    QString status() { return main->findChild<QLabel*>("part1")->text(); }
+    QString status() { return main->findChild<QLabel*>("part1")->accessibleDescription(); }
     void add_address_row(const char* name, const char* address) {
         int row = common::list_insert_row(control::超级列表框1);
         common::list_set_cell(control::超级列表框1, row, 1, gbk_of(name));
