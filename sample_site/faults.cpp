@@ -53,6 +53,11 @@ std::uint32_t fault_table::draw() const {
     return static_cast<std::uint32_t>(draws_());
 }
 
+bool cuts_length_last(fault mode) {
+    return mode == fault::cut_after_head_lines_once || mode == fault::cut_after_head_lines_twice ||
+           mode == fault::head_cut_at_random;
+}
+
 bool cuts_answers(fault mode) {
     switch (mode) {
     case fault::cut_mid_head_once:
@@ -78,7 +83,7 @@ std::size_t cut_point(fault mode, std::string_view answer, std::uint32_t draw) {
         return head_size / 2;
     case fault::cut_after_head_lines_once:
     case fault::cut_after_head_lines_twice:
-        return head_size - 2;
+        return answer.rfind("\r\n", head_size - 5) + 2;
     case fault::head_cut_at_random: {
         if (draw % 2 == 0) {
             // After one of the header lines, the status line included.
@@ -142,6 +147,15 @@ std::string join_response(const http_response& response) {
         status_line = false;
     }
     return head + "\r\n" + response.body;
+}
+
+std::string join_response_length_last(const http_response& response) {
+    const std::string joined = join_response(response);
+    const auto length_line = joined.find("\r\n") + 2;
+    const auto length_end = joined.find("\r\n", length_line) + 2;
+    const auto head_end = joined.find("\r\n\r\n") + 2;
+    return joined.substr(0, length_line) + joined.substr(length_end, head_end - length_end) +
+           joined.substr(length_line, length_end - length_line) + joined.substr(head_end);
 }
 
 std::size_t middle_break(std::string_view body) {

@@ -47,10 +47,14 @@ private:
 // The faults that cut some answers and leave the others ordinary.
 bool cuts_answers(fault mode);
 
+// Whether the fault cuts the answer joined with its length last (the cuts
+// after whole lines, so that the lines before it carry no length).
+bool cuts_length_last(fault mode);
+
 // Where the cutting fault `mode` ends `answer` (head and body, its head
-// ending in CRLF CRLF): half way through the head, just before its empty
-// line, half way through the body, or, for the random ones, a point that
-// `draw` picks in the head (after whole lines when it is even) or the body.
+// ending in CRLF CRLF): half way through the head, before its last line,
+// half way through the body, or, for the random ones, a point that `draw`
+// picks in the head (after whole lines when it is even) or the body.
 std::size_t cut_point(fault mode, std::string_view answer, std::uint32_t draw);
 
 // What garbage_on_reuse sends instead of an answer: no HTTP head.
@@ -69,6 +73,9 @@ std::optional<http_response> split_response(std::string_view bytes);
 // Joins head and body again, with Content-Length set to the body's length
 // (written right after the status line).
 std::string join_response(const http_response& response);
+// The same with Content-Length written as the head's last line, as servers
+// that work out the length last send it.
+std::string join_response_length_last(const http_response& response);
 
 // Where a body gets the bytes of invalid_utf8 and nul_bytes: at its start,
 // after the first line break at or past its middle (its middle when there

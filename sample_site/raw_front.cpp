@@ -313,7 +313,7 @@ void raw_front::answer_with_fault(int client, fault mode, const std::string& req
     default:
         break;
     }
-    const std::string reworked = join_response(*parts);
+    const std::string reworked = cuts_length_last(mode) ? join_response_length_last(*parts) : join_response(*parts);
     if (mode == fault::drip) drip(client, reworked);
     else if (mode == fault::reset_mid_body) reset_mid_body(client, reworked);
     else if (cuts_answers(mode)) {

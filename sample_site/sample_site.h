@@ -58,18 +58,19 @@ enum class fault {
     cut_mid_head_once,  // the first answer after the fault is set ends half way
                         // through its head, the connection closed; later ones whole
     cut_mid_body_once,  // the same, cut half way through the body
-    cut_after_head_lines_once,  // the first answer after the fault is set ends after its
-                                // whole header lines, before the empty line, the connection
-                                // closed; later ones whole
+    cut_after_head_lines_once,  // the first answer after the fault is set, its length
+                                // written last, ends after its other header lines, whole,
+                                // the connection closed; later ones whole
     cut_after_head_lines_twice, // the same for the first two answers
     cut_mid_body_twice,         // cut_mid_body_once for the first two answers
     garbage_on_reuse_once,      // the first answer to a request that is not the first of
                                 // its connection is bytes that are no HTTP head, the
                                 // connection closed; every other answer is ordinary (and
                                 // keeps its connection as the connection options say)
-    head_cut_at_random,         // each answer, with the chance set_random_cuts gives, ends
-                                // at a drawn point of its head (half of them after whole
-                                // lines), the connection closed; the others are ordinary
+    head_cut_at_random,         // each answer, with the chance set_random_cuts gives, its
+                                // length written last, ends at a drawn point of its head
+                                // (half of them after whole lines), the connection closed;
+                                // the others are ordinary
     body_cut_at_random,         // the same, cut at a drawn point of the body
     garbage_on_reuse_at_random, // each answer on a connection's second or later request,
                                 // with that chance, is garbage_on_reuse_once's garbage

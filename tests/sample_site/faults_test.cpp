@@ -230,17 +230,22 @@ TEST_F(Faults, HostileHeadersAndIds) {
 TEST_F(Faults, CutsEndAnswersWhereTheyShould) {
     const std::string target = "/v_xml/5001.xml";
     const std::string whole = roundtrip(port(), get_request(target)).bytes;
-    // A cut answer is the ordinary one with its length written first.
-    const std::string reworked = sample_site::join_response(*sample_site::split_response(whole));
+    // A cut answer is the ordinary one with its length written first, or
+    // last for the cuts after whole lines, which end before it.
+    const auto parts = *sample_site::split_response(whole);
+    const std::string reworked = sample_site::join_response(parts);
+    const std::string length_last = sample_site::join_response_length_last(parts);
     const auto head_size = whole.find("\r\n\r\n") + 4;
+    const std::string lines = length_last.substr(0, length_last.find("Content-Length:"));
+    ASSERT_EQ(length_last.find("Content-Length:"), head_size - 4 - ("Content-Length: " + std::to_string(parts.body.size())).size());
     struct cut_case {
         fault mode;
         std::size_t cut_answers;
         std::string cut;  // what each cut answer sends before the close
     };
     const cut_case cases[] = {
-        {fault::cut_after_head_lines_once, 1, reworked.substr(0, head_size - 2)},
-        {fault::cut_after_head_lines_twice, 2, reworked.substr(0, head_size - 2)},
+        {fault::cut_after_head_lines_once, 1, lines},
+        {fault::cut_after_head_lines_twice, 2, lines},
         {fault::cut_mid_body_twice, 2, reworked.substr(0, head_size + (whole.size() - head_size) / 2)},
     };
     for (const cut_case& c : cases) {
@@ -262,7 +267,7 @@ TEST_F(Faults, CutsEndAnswersWhereTheyShould) {
         for (int i = 0; i < 4; ++i) {
             const std::string cut = roundtrip(port(), get_request(target)).bytes;
             EXPECT_FALSE(cut.empty());
-            EXPECT_TRUE(reworked.starts_with(cut));
+            EXPECT_TRUE(length_last.starts_with(cut));
             EXPECT_LT(cut.size(), head_size - 1);  // never the empty line
             these += std::to_string(cut.size()) + " ";
         }
