@@ -237,7 +237,8 @@ TEST_F(Faults, CutsEndAnswersWhereTheyShould) {
     const std::string length_last = sample_site::join_response_length_last(parts);
     const auto head_size = whole.find("\r\n\r\n") + 4;
     const std::string lines = length_last.substr(0, length_last.find("Content-Length:"));
-    ASSERT_EQ(length_last.find("Content-Length:"), head_size - 4 - ("Content-Length: " + std::to_string(parts.body.size())).size());
+    const std::string length_line = "Content-Length: " + std::to_string(parts.body.size());
+    ASSERT_EQ(length_last.find("Content-Length:"), head_size - 4 - length_line.size());
     struct cut_case {
         fault mode;
         std::size_t cut_answers;
