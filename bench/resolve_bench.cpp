@@ -12,11 +12,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_programme.h"
 #include "qt/main_window_qt.h"
 #include "bench/window_bench.h"
 #include "services/system_services.h"
@@ -33,29 +33,8 @@ constexpr int latency_rounds = 4;
 constexpr int set_up_ms = 20;    // per new connection
 constexpr int round_trip_ms = 5;  // per answer
 using after_answer = sample_site::connection_options::after_answer;
-const std::string programme_id = "9001";
-std::string vid_of(int episode) { return std::to_string(90000 + episode); }
-
-// A programme of `episodes` play pages, one video each, shaped like 1001,
-// and a descriptor per video shaped like 5001.
-void write_data(const std::filesystem::path& folder) {
-    std::filesystem::create_directories(folder / "programmes");
-    std::filesystem::create_directories(folder / "v_xml");
-    std::ofstream programme(folder / "programmes" / (programme_id + ".txt"), std::ios::binary);
-    programme << "# Generated for the address-run benchmark.\nname: 毒战\ntype: tv\npush flag: 1\n";
-    for (int n = 1; n <= episodes; ++n) programme << "episode: 毒战 第" << n << "集 | " << vid_of(n) << "\n";
-    for (int n = 1; n <= episodes; ++n) {
-        const std::string v = vid_of(n);
-        const std::string s = "http:\\/\\/{STREAM_HOST}\\/stream\\/v" + v;
-        std::ofstream d(folder / "v_xml" / (v + ".xml"), std::ios::binary);
-        d << R"({"code":"A00000","data":{"vid":")" << v << R"(","title":"\u6bd2\u6218 \u7b2c)" << n
-          << R"(\u96c6","duration":"2710","mp4_1080p":[")" << s << "\\/1080.mp4?key=fhdv" << v
-          << R"(&tss=no","http:\/\/{STREAM_HOST}\/backup\/v)" << v << "\\/1080.mp4?key=fhdv" << v
-          << R"(&tss=no"],"mp4_720p":[")" << s << "\\/720.mp4?key=hdv" << v << R"(&tss=no"],"flv_1300":[")" << s
-          << "\\/1300.flv?key=scv" << v << R"(&tss=no"],"flv_1000":[")" << s << "\\/1000.flv?key=hcv" << v
-          << R"(&tss=no"],"flv_350":[")" << s << "\\/350.flv?key=smv" << v << "&tss=no\"]}}";
-    }
-}
+using bench_programme::programme_id;
+using bench_programme::vid_of;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -191,7 +170,7 @@ int main(int argc, char** argv) {
 
     const auto folder = std::filesystem::temp_directory_path() /
                         ("resolve_bench_" + std::to_string(QCoreApplication::applicationPid()));
-    write_data(folder);
+    bench_programme::write(folder, episodes);
     int code = 0;
     {
         sample_site::server site(folder.string(), 0, "10.0.0.7");

@@ -8,10 +8,98 @@ void fault_table::set(fault mode, std::string prefix) {
     std::lock_guard lock(mutex_);
     std::erase_if(entries_, [&](const auto& entry) { return entry.first == prefix; });
     if (mode != fault::none) entries_.emplace_back(std::move(prefix), mode);
-    if (mode == fault::cut_mid_head_once || mode == fault::cut_mid_body_once) cut_armed_ = true;
+    if (mode == fault::cut_mid_head_once || mode == fault::cut_mid_body_once ||
+        mode == fault::cut_after_head_lines_once || mode == fault::garbage_on_reuse_once)
+        cuts_left_ = 1;
+    if (mode == fault::cut_after_head_lines_twice || mode == fault::cut_mid_body_twice) cuts_left_ = 2;
 }
 
-bool fault_table::take_cut() const { return cut_armed_.exchange(false); }
+bool fault_table::take_cut(fault mode, bool reused) const {
+    switch (mode) {
+    case fault::garbage_on_reuse_once:
+        if (!reused) return false;
+        [[fallthrough]];
+    case fault::cut_mid_head_once:
+    case fault::cut_mid_body_once:
+    case fault::cut_after_head_lines_once:
+    case fault::cut_after_head_lines_twice:
+    case fault::cut_mid_body_twice: {
+        int left = cuts_left_.load();
+        while (left > 0 && !cuts_left_.compare_exchange_weak(left, left - 1)) {
+        }
+        return left > 0;
+    }
+    case fault::garbage_on_reuse_at_random:
+        if (!reused) return false;
+        [[fallthrough]];
+    case fault::head_cut_at_random:
+    case fault::body_cut_at_random: {
+        std::lock_guard lock(mutex_);
+        return draws_() % one_in_ == 0;
+    }
+    default:
+        return false;
+    }
+}
+
+void fault_table::set_random_cuts(unsigned one_in, std::uint32_t seed) {
+    std::lock_guard lock(mutex_);
+    one_in_ = one_in == 0 ? 1 : one_in;
+    draws_.seed(seed);
+}
+
+std::uint32_t fault_table::draw() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::uint32_t>(draws_());
+}
+
+bool cuts_length_last(fault mode) {
+    return mode == fault::cut_after_head_lines_once || mode == fault::cut_after_head_lines_twice ||
+           mode == fault::head_cut_at_random;
+}
+
+bool cuts_answers(fault mode) {
+    switch (mode) {
+    case fault::cut_mid_head_once:
+    case fault::cut_mid_body_once:
+    case fault::cut_after_head_lines_once:
+    case fault::cut_after_head_lines_twice:
+    case fault::cut_mid_body_twice:
+    case fault::garbage_on_reuse_once:
+    case fault::head_cut_at_random:
+    case fault::body_cut_at_random:
+    case fault::garbage_on_reuse_at_random:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::size_t cut_point(fault mode, std::string_view answer, std::uint32_t draw) {
+    const std::size_t head_size = answer.find("\r\n\r\n") + 4;
+    const std::size_t body_size = answer.size() - head_size;
+    switch (mode) {
+    case fault::cut_mid_head_once:
+        return head_size / 2;
+    case fault::cut_after_head_lines_once:
+    case fault::cut_after_head_lines_twice:
+        return answer.rfind("\r\n", head_size - 5) + 2;
+    case fault::head_cut_at_random: {
+        if (draw % 2 == 0) {
+            // After one of the header lines, the status line included.
+            std::vector<std::size_t> line_ends;
+            for (std::size_t at = answer.find("\r\n"); at + 2 <= head_size - 2; at = answer.find("\r\n", at + 2))
+                line_ends.push_back(at + 2);
+            return line_ends[(draw / 2) % line_ends.size()];
+        }
+        return 1 + (draw / 2) % (head_size - 3);
+    }
+    case fault::body_cut_at_random:
+        return head_size + (body_size == 0 ? 0 : draw % body_size);
+    default:  // half way through the body
+        return head_size + body_size / 2;
+    }
+}
 
 void fault_table::clear() {
     std::lock_guard lock(mutex_);
@@ -59,6 +147,15 @@ std::string join_response(const http_response& response) {
         status_line = false;
     }
     return head + "\r\n" + response.body;
+}
+
+std::string join_response_length_last(const http_response& response) {
+    const std::string joined = join_response(response);
+    const auto length_line = joined.find("\r\n") + 2;
+    const auto length_end = joined.find("\r\n", length_line) + 2;
+    const auto head_end = joined.find("\r\n\r\n") + 2;
+    return joined.substr(0, length_line) + joined.substr(length_end, head_end - length_end) +
+           joined.substr(length_line, length_end - length_line) + joined.substr(head_end);
 }
 
 std::size_t middle_break(std::string_view body) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,15 +25,40 @@ public:
     // True when every connection is to be refused, so not even the request
     // needs reading.
     bool refuses_everything() const;
-    // For the faults that cut one answer: true the first time it is asked
-    // after such a fault was set, false until one is set again.
-    bool take_cut() const;
+    // For the faults that cut answers (cuts_answers): whether this answer,
+    // on a connection `reused` or new, is cut. The counted ones cut the
+    // first one or two answers after one of them was set, the random ones
+    // draw; garbage is only ever sent on a reused connection.
+    bool take_cut(fault mode, bool reused) const;
+    // The random faults' chance (1 in `one_in`) and the seed their draws
+    // start again from.
+    void set_random_cuts(unsigned one_in, std::uint32_t seed);
+    // The next draw, for where to cut.
+    std::uint32_t draw() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<std::pair<std::string, fault>> entries_;
-    mutable std::atomic<bool> cut_armed_{false};
+    mutable std::atomic<int> cuts_left_{0};
+    unsigned one_in_ = 4;
+    mutable std::mt19937 draws_{1};
 };
+
+// The faults that cut some answers and leave the others ordinary.
+bool cuts_answers(fault mode);
+
+// Whether the fault cuts the answer joined with its length last (the cuts
+// after whole lines, so that the lines before it carry no length).
+bool cuts_length_last(fault mode);
+
+// Where the cutting fault `mode` ends `answer` (head and body, its head
+// ending in CRLF CRLF): half way through the head, before its last line,
+// half way through the body, or, for the random ones, a point that `draw`
+// picks in the head (after whole lines when it is even) or the body.
+std::size_t cut_point(fault mode, std::string_view answer, std::uint32_t draw);
+
+// What garbage_on_reuse sends instead of an answer: no HTTP head.
+inline constexpr std::string_view garbage_answer = "\x17\x03\x03 stale bytes where an answer belongs\r\n\r\n";
 
 // An HTTP response taken apart: `head` is the status line and the header
 // lines, each ending in CRLF, without the empty line.
@@ -47,6 +73,9 @@ std::optional<http_response> split_response(std::string_view bytes);
 // Joins head and body again, with Content-Length set to the body's length
 // (written right after the status line).
 std::string join_response(const http_response& response);
+// The same with Content-Length written as the head's last line, as servers
+// that work out the length last send it.
+std::string join_response_length_last(const http_response& response);
 
 // Where a body gets the bytes of invalid_utf8 and nul_bytes: at its start,
 // after the first line break at or past its middle (its middle when there

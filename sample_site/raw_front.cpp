@@ -163,7 +163,9 @@ bool raw_front::serve_request(int client, std::string& received, bool first_on_c
         ::close(client);
         return false;
     }
-    const fault mode = faults_.find(target);
+    fault mode = faults_.find(target);
+    // A cutting fault leaves the answers it does not cut ordinary.
+    if (cuts_answers(mode) && !faults_.take_cut(mode, !first_on_connection)) mode = fault::none;
     switch (mode) {
     case fault::refuse:
         ::close(client);
@@ -240,6 +242,10 @@ void raw_front::answer_with_fault(int client, fault mode, const std::string& req
     case fault::huge_body:
         huge_body(client);
         return;
+    case fault::garbage_on_reuse_once:
+    case fault::garbage_on_reuse_at_random:
+        write_all(client, garbage_answer, idle_ms, stop_);
+        return;
     case fault::slow_head:
         slow_head(client);
         return;
@@ -307,14 +313,12 @@ void raw_front::answer_with_fault(int client, fault mode, const std::string& req
     default:
         break;
     }
-    const std::string reworked = join_response(*parts);
+    const std::string reworked = cuts_length_last(mode) ? join_response_length_last(*parts) : join_response(*parts);
     if (mode == fault::drip) drip(client, reworked);
     else if (mode == fault::reset_mid_body) reset_mid_body(client, reworked);
-    else if ((mode == fault::cut_mid_head_once || mode == fault::cut_mid_body_once) && faults_.take_cut()) {
+    else if (cuts_answers(mode)) {
         // The connection is closed after the part sent, without a reset.
-        const auto head_size = reworked.find("\r\n\r\n") + 4;
-        const auto cut = mode == fault::cut_mid_head_once ? head_size / 2
-                                                          : head_size + (reworked.size() - head_size) / 2;
+        const auto cut = cut_point(mode, reworked, faults_.draw());
         write_all(client, std::string_view(reworked).substr(0, cut), idle_ms, stop_);
     }
     else write_all(client, reworked, idle_ms, stop_);

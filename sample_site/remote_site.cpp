@@ -185,6 +185,10 @@ void server::set_slow_head_interval(std::chrono::milliseconds pause) {
     impl_->post("slow_head_interval", {{"ms", std::to_string(pause.count())}});
 }
 
+void server::set_random_cuts(unsigned one_in, std::uint32_t seed) {
+    impl_->post("random_cuts", {{"one_in", std::to_string(one_in)}, {"seed", std::to_string(seed)}});
+}
+
 void server::add_test_routes() { impl_->post("test_routes"); }
 
 std::vector<logged_request> server::requests() const {

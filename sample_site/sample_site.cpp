@@ -85,6 +85,8 @@ void server::set_slow_head_interval(std::chrono::milliseconds pause) {
     impl_->front->set_slow_head_interval(static_cast<int>(pause.count()));
 }
 
+void server::set_random_cuts(unsigned one_in, std::uint32_t seed) { impl_->faults.set_random_cuts(one_in, seed); }
+
 std::vector<logged_request> server::requests() const { return impl_->log.all(); }
 
 void server::clear_log() { impl_->log.clear(); }

@@ -58,6 +58,22 @@ enum class fault {
     cut_mid_head_once,  // the first answer after the fault is set ends half way
                         // through its head, the connection closed; later ones whole
     cut_mid_body_once,  // the same, cut half way through the body
+    cut_after_head_lines_once,  // the first answer after the fault is set, its length
+                                // written last, ends after its other header lines, whole,
+                                // the connection closed; later ones whole
+    cut_after_head_lines_twice, // the same for the first two answers
+    cut_mid_body_twice,         // cut_mid_body_once for the first two answers
+    garbage_on_reuse_once,      // the first answer to a request that is not the first of
+                                // its connection is bytes that are no HTTP head, the
+                                // connection closed; every other answer is ordinary (and
+                                // keeps its connection as the connection options say)
+    head_cut_at_random,         // each answer, with the chance set_random_cuts gives, its
+                                // length written last, ends at a drawn point of its head
+                                // (half of them after whole lines), the connection closed;
+                                // the others are ordinary
+    body_cut_at_random,         // the same, cut at a drawn point of the body
+    garbage_on_reuse_at_random, // each answer on a connection's second or later request,
+                                // with that chance, is garbage_on_reuse_once's garbage
     // (The hub accepts the values up to the last one listed here.)
 };
 // "Middle" is just past the first line break at or after half the body; the
@@ -104,6 +120,10 @@ public:
     void set_cookie_flood_size(std::size_t cookies);
     // Pause between the head bytes of the slow_head answer (1 s unless changed).
     void set_slow_head_interval(std::chrono::milliseconds pause);
+    // The *_at_random faults cut an answer with a chance of 1 in `one_in`
+    // (4 unless changed); the draws, which also pick where to cut, start
+    // again from `seed`, so a run can be repeated.
+    void set_random_cuts(unsigned one_in, std::uint32_t seed);
 
     // Every request received so far, oldest first.
     std::vector<logged_request> requests() const;

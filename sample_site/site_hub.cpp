@@ -99,7 +99,7 @@ std::string linux_folder(std::string folder) {
 bool operate(server& site, const std::string& op, const httplib::Request& req, httplib::Response& res) {
     constexpr std::uint64_t most_ms = 600000;
     if (op == "fault") {
-        const auto mode = number(req, "mode", static_cast<std::uint64_t>(fault::cut_mid_body_once));
+        const auto mode = number(req, "mode", static_cast<std::uint64_t>(fault::garbage_on_reuse_at_random));
         if (!mode) return false;
         site.set_fault(static_cast<fault>(*mode), req.get_param_value("prefix"));
     } else if (op == "clear_faults") {
@@ -126,6 +126,11 @@ bool operate(server& site, const std::string& op, const httplib::Request& req, h
         const auto ms = number(req, "ms", most_ms);
         if (!ms) return false;
         site.set_slow_head_interval(std::chrono::milliseconds(*ms));
+    } else if (op == "random_cuts") {
+        const auto one_in = number(req, "one_in", 1'000'000);
+        const auto seed = number(req, "seed", 0xFFFFFFFF);
+        if (!one_in || !seed || *one_in == 0) return false;
+        site.set_random_cuts(static_cast<unsigned>(*one_in), static_cast<std::uint32_t>(*seed));
     } else if (op == "test_routes") {
         site.add_test_routes();
     } else if (op == "clear_log") {

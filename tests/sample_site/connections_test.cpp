@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "sample_site/faults.h"
 #include "sample_site/kept_connections.h"
 #include "sample_site/sample_site.h"
 #include "site_client.h"
@@ -92,6 +93,30 @@ TEST(Connections, KeptOnlyWhenTheOptionsAndTheRequestAllowIt) {
             EXPECT_TRUE(second.whole);
             EXPECT_EQ(site.connection_count(), 1u);
             EXPECT_EQ(site.requests().size(), 2u);
+        }
+        ::close(fd);
+    }
+}
+
+// Garbage comes only on a connection's second or later request, and only
+// as often as the fault says.
+TEST(Connections, GarbageComesOnlyOnAReusedConnection) {
+    sample_site::server site;
+    site.set_connection_options(options(after_answer::keep));
+    site.set_fault(sample_site::fault::garbage_on_reuse_once);
+    for (int connection = 0; connection < 2; ++connection) {
+        SCOPED_TRACE(connection);
+        const int fd = connect_to(site.port());
+        ASSERT_GE(fd, 0);
+        EXPECT_TRUE(ask(fd, plain_get("/v_xml/5001.xml")).whole);
+        if (connection == 0) {
+            const std::string request = plain_get("/v_xml/5002.xml");
+            ::send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+            const raw_answer garbage = read_answer(fd, 2s, 1 << 20);
+            EXPECT_EQ(garbage.bytes, sample_site::garbage_answer);
+            EXPECT_TRUE(garbage.closed);
+        } else {
+            EXPECT_TRUE(ask(fd, plain_get("/v_xml/5002.xml")).whole);  // once only
         }
         ::close(fd);
     }

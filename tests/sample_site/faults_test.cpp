@@ -224,6 +224,62 @@ TEST_F(Faults, HostileHeadersAndIds) {
     EXPECT_EQ(site->second_host(), "127.0.0.2:" + port_text);
 }
 
+// The counted cuts cut the first one or two answers after they are set,
+// the answers after them whole; the random ones cut as often as asked, at
+// points the seed repeats.
+TEST_F(Faults, CutsEndAnswersWhereTheyShould) {
+    const std::string target = "/v_xml/5001.xml";
+    const std::string whole = roundtrip(port(), get_request(target)).bytes;
+    // A cut answer is the ordinary one with its length written first, or
+    // last for the cuts after whole lines, which end before it.
+    const auto parts = *sample_site::split_response(whole);
+    const std::string reworked = sample_site::join_response(parts);
+    const std::string length_last = sample_site::join_response_length_last(parts);
+    const auto head_size = whole.find("\r\n\r\n") + 4;
+    const std::string lines = length_last.substr(0, length_last.find("Content-Length:"));
+    const std::string length_line = "Content-Length: " + std::to_string(parts.body.size());
+    ASSERT_EQ(length_last.find("Content-Length:"), head_size - 4 - length_line.size());
+    struct cut_case {
+        fault mode;
+        std::size_t cut_answers;
+        std::string cut;  // what each cut answer sends before the close
+    };
+    const cut_case cases[] = {
+        {fault::cut_after_head_lines_once, 1, lines},
+        {fault::cut_after_head_lines_twice, 2, lines},
+        {fault::cut_mid_body_twice, 2, reworked.substr(0, head_size + (whole.size() - head_size) / 2)},
+    };
+    for (const cut_case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.mode));
+        site->set_fault(c.mode);
+        for (std::size_t i = 0; i < c.cut_answers; ++i) {
+            const auto answer = roundtrip(port(), get_request(target));
+            EXPECT_EQ(answer.bytes, c.cut);
+            EXPECT_TRUE(answer.closed);
+        }
+        EXPECT_EQ(roundtrip(port(), get_request(target)).bytes, whole);
+    }
+
+    std::vector<std::string> cuts;
+    for (const std::uint32_t seed : {7u, 7u}) {
+        site->set_fault(fault::head_cut_at_random);
+        site->set_random_cuts(1, seed);  // every answer
+        std::string these;
+        for (int i = 0; i < 4; ++i) {
+            const std::string cut = roundtrip(port(), get_request(target)).bytes;
+            EXPECT_FALSE(cut.empty());
+            EXPECT_TRUE(length_last.starts_with(cut));
+            EXPECT_LT(cut.size(), head_size - 1);  // never the empty line
+            these += std::to_string(cut.size()) + " ";
+        }
+        cuts.push_back(these);
+    }
+    EXPECT_EQ(cuts[0], cuts[1]);
+    site->set_fault(fault::body_cut_at_random);
+    site->set_random_cuts(1000000, 1);
+    EXPECT_EQ(roundtrip(port(), get_request(target)).bytes, whole);
+}
+
 TEST_F(Faults, StopIsPromptWhileFaultsAreInProgress) {
     site->set_fault(fault::never_answer, "/s");
     site->set_fault(fault::drip, "/tv/");

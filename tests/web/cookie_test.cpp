@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <thread>
 
+#include "sample_site/faults.h"
 #include "tests/web/site_fixture.h"
 #include "web/cookie_lines.h"
 #include "web/cookie_store.h"
@@ -198,6 +200,55 @@ TEST_F(site_test, TheJarKeepsToItsBoundsDroppingTheLeastRecentlySet) {
     for (const char* name : {"n1\t1", "n2\t1"}) EXPECT_EQ(std::count(last.begin(), last.end(), name), 0) << name;
     for (const char* name : {"n0\t1", "n3\t1", "n181\t1"})
         EXPECT_EQ(std::count(last.begin(), last.end(), name), 1) << name;
+}
+
+// A jar at its bound, then one fetch over three redirect hops between the
+// two loopback hosts, each answer setting 50 new names: both hosts go past
+// 180 and the jar past 3,000. Each host keeps its 180 last set and the jar
+// its 3,000, the oldest of another host going for the rest, and no more.
+TEST_F(site_test, OneStoreOverThreeRedirectHopsLeavesTheJarAtItsBound) {
+    ASSERT_FALSE(site().second_host().empty()) << "127.0.0.2 could not be had";
+    const auto set = [](const std::string& host, int from, int to) {
+        for (; from < to; from += 50) {
+            std::vector<cookie_triple> cookies;
+            for (int i = from; i < std::min(from + 50, to); ++i)
+                cookies.push_back({"http://x", "n" + std::to_string(i), "1; path=/"});
+            web::store_response_cookies(cookies, host);
+        }
+    };
+    const auto count_held = [](const std::vector<std::string>& held, const std::string& host) {
+        return std::count_if(held.begin(), held.end(), [&](const std::string& line) {
+            return line.starts_with(host + "\t");
+        });
+    };
+    for (int h = 0; h < 20; ++h) set("h" + std::to_string(h) + ".test", 0, 137);
+    set("127.0.0.1", 0, 130);
+    set("127.0.0.2", 0, 130);
+    ASSERT_EQ(web::stored_cookies_for_testing().size(), web::max_cookies_held);
+
+    const auto escaped = [](const std::string& address) {
+        std::string out;
+        for (unsigned char c : address) {
+            if (std::isalnum(c)) out += static_cast<char>(c);
+            else out += "%" + std::string(1, "0123456789ABCDEF"[c >> 4]) + "0123456789ABCDEF"[c & 15];
+        }
+        return out;
+    };
+    const auto moved_to = [&](const std::string& host, const std::string& to) {
+        return "http://" + host + "/t/moved?code=302&to=" + escaped(to);
+    };
+    const std::string first = site().host(), second = site().second_host();
+    site().set_fault(sample_site::fault::fresh_cookie_names, "/t/");
+    std::string url = moved_to(first, moved_to(second, moved_to(first, "http://" + second + "/t/small")));
+    EXPECT_EQ(as_string(web::网页_访问(url)), "0123456789abcdefghij");
+    EXPECT_EQ(requests().size(), 4u);
+
+    const std::vector<std::string> held = web::stored_cookies_for_testing();
+    EXPECT_EQ(held.size(), web::max_cookies_held);
+    EXPECT_EQ(count_held(held, "127.0.0.1"), 180);
+    EXPECT_EQ(count_held(held, "127.0.0.2"), 180);
+    EXPECT_EQ(count_held(held, "h0.test"), 37);  // its 100 oldest went for room
+    EXPECT_EQ(count_held(held, "h1.test"), 137);
 }
 
 TEST_F(site_test, CookiesOfRedirectHopsAreKeptToo) {

@@ -1,5 +1,5 @@
-// Every way the site can misbehave ends in an empty or partial body within
-// the (shortened) limits, never in a hang or a crash.
+// Every way the site can misbehave ends in an empty body, or one cut at the
+// body cap, within the (shortened) limits, never in a hang or a crash.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,7 +17,6 @@ using sample_site::fault;
 namespace {
 
 const std::string small_body = "0123456789abcdefghij";
-const std::string half_body = std::string(20000, 'h') + "\n" + std::string(20000, 'H');
 
 struct fetched {
     std::string body;
@@ -33,7 +32,7 @@ struct fault_case {
     std::function<void(const fetched&)> check;
 };
 
-TEST_F(site_test, FaultsEndInAnEmptyOrPartialBody) {
+TEST_F(site_test, FaultsEndInAnEmptyOrCappedBody) {
     constexpr auto idle = 400ms;
     web::set_transfer_limits_for_testing({.connect = 1000ms, .idle = idle, .max_body = 1u << 20});
     site().set_huge_body_size(8u << 20);
@@ -45,12 +44,13 @@ TEST_F(site_test, FaultsEndInAnEmptyOrPartialBody) {
              EXPECT_EQ(f.body, "");
              EXPECT_EQ(f.headers, no_answer);
          }},
+        // Asked again on a new connection, and reset again: a part of the
+        // body is never handed on as the page.
         {"reset in the middle of the body", fault::reset_mid_body, "/t/half", 3s,
-         [](const fetched& f) {
-             EXPECT_FALSE(f.body.empty());
-             EXPECT_LT(f.body.size(), half_body.size());
-             EXPECT_TRUE(half_body.starts_with(f.body));
-             EXPECT_TRUE(f.headers.starts_with("HTTP/1.1 200 "));
+         [&](const fetched& f) {
+             EXPECT_EQ(f.body, "");
+             EXPECT_EQ(f.headers, no_answer);
+             EXPECT_EQ(site().requests().size(), 2u);
          }},
         {"never answered", fault::never_answer, "/t/small", idle + 1500ms,
          [&](const fetched& f) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,10 @@ struct hostile_case {
     std::chrono::milliseconds at_most;
     std::function<void(const fetched&)> check;
     std::size_t max_head = web::transfer_limits{}.max_head;
+    // A POST of this body instead of a GET.
+    std::optional<std::string> post = std::nullopt;
+    // Kept connections, the target fetched once first on the one to be reused.
+    bool reuse = false;
 };
 
 // Held cookies called `name`, by their domain field.
@@ -107,6 +112,13 @@ TEST_F(site_test, HostileServers) {
         const auto log = site().requests();
         ASSERT_EQ(log.size(), 2u);
         EXPECT_EQ(log[0].raw_head, log[1].raw_head);
+    };
+    const auto no_response_after = [&](std::size_t requests) {
+        return [&, requests](const fetched& f) {
+            EXPECT_EQ(f.body, "");
+            EXPECT_EQ(f.headers, no_answer);
+            EXPECT_EQ(site().requests().size(), requests);
+        };
     };
 
     const hostile_case cases[] = {
@@ -175,6 +187,24 @@ TEST_F(site_test, HostileServers) {
          "/v_xml/5001.xml", nullptr, 10s, asked_twice},
         {"an answer cut mid-body once is asked again on a new connection", fault::cut_mid_body_once, "/v_xml/",
          "/v_xml/5001.xml", nullptr, 10s, asked_twice},
+        // The engine reports success for a head cut after whole lines.
+        {"a head cut after whole lines once is asked again", fault::cut_after_head_lines_once, "/v_xml/",
+         "/v_xml/5001.xml", nullptr, 10s, asked_twice},
+        {"a head cut twice is no response", fault::cut_after_head_lines_twice, "/v_xml/", "/v_xml/5001.xml",
+         nullptr, 10s, no_response_after(2)},
+        {"a body cut twice is no response, not a part of the page", fault::cut_mid_body_twice, "/v_xml/",
+         "/v_xml/5001.xml", nullptr, 10s, no_response_after(2)},
+        {"a POST cut once is not asked again and is no response", fault::cut_mid_body_once, "/t/echo", "/t/echo",
+         nullptr, 10s, no_response_after(1), web::transfer_limits{}.max_head, "a=b"},
+        {"garbage on a reused connection once is asked again on a new one", fault::garbage_on_reuse_once,
+         "/v_xml/", "/v_xml/5001.xml", nullptr, 10s,
+         [&](const fetched& f) {
+             EXPECT_EQ(f.body, descriptor);
+             const auto log = site().requests();
+             ASSERT_EQ(log.size(), 3u);  // the first on the connection, the garbage's, the retry
+             EXPECT_EQ(log[1].raw_head, log[2].raw_head);
+         },
+         web::transfer_limits{}.max_head, std::nullopt, true},
     };
     for (const hostile_case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -182,12 +212,16 @@ TEST_F(site_test, HostileServers) {
         site().clear_log();
         web::clear_cookies_for_testing();
         site().set_fault(c.mode, c.fault_prefix);
+        sample_site::connection_options options;
+        if (c.reuse) options.end = sample_site::connection_options::after_answer::keep;
+        site().set_connection_options(options);
         web::set_transfer_limits_for_testing({.connect = 2000ms, .idle = idle, .max_head = c.max_head});
         std::string url = site_url(c.target);
         fetched f;
         const auto started = std::chrono::steady_clock::now();
         if (c.then_fetch) url = c.then_fetch(web::fetch_page_text(url));
-        f.body = as_string(web::网页_访问(url, 0, {}, nullptr, {}, {}, 0, &f.headers));
+        if (c.reuse) web::fetch_page_text(url);
+        f.body = as_string(web::网页_访问(url, c.post ? 1 : 0, {}, nullptr, c.post.value_or(""), {}, 0, &f.headers));
         f.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         f.cookies = web::stored_cookies_for_testing();
         EXPECT_LE(f.took, c.at_most);
