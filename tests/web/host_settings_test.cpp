@@ -22,7 +22,7 @@ struct scratch_folder {
     }
     ~scratch_folder() { fs::remove_all(path); }
     std::string write(const std::string& name, const std::string& bytes) const {
-        const fs::path file = path / name;
+        const fs::path file = path / test_support::utf8_path(name);
         fs::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << bytes;
         return test_support::utf8_of(file);
@@ -169,9 +169,9 @@ TEST(HostSettings, TakeHostsReadsTheFileWhereTheSystemKeepsIt) {
         ? std::vector<place_case>{{false, "程序/bin/quorla-hd.ini"}, {true, "appdata/Quorla HD/quorla-hd.ini"}}
         : std::vector<place_case>{{false, "config/quorla-hd/quorla-hd.ini"}};
     for (const place_case& c : cases) {
-        const std::string root = test_support::utf8_of(folder.path);
-        common::replace_program_directory_for_testing(test_support::utf8_of(folder.path / "程序" / "bin"));
-        fs::create_directories(folder.path / "程序" / "bin");
+        const fs::path program = folder.path / test_support::utf8_path("程序/bin");
+        common::replace_program_directory_for_testing(test_support::utf8_of(program));
+        fs::create_directories(program);
         if (c.installed) folder.write("程序/share/quorla-hd/installed", "");
         test_support::set_environment("XDG_CONFIG_HOME", test_support::utf8_of(folder.path / "config"));
         test_support::set_environment("APPDATA", test_support::utf8_of(folder.path / "appdata"));
@@ -185,7 +185,7 @@ TEST(HostSettings, TakeHostsReadsTheFileWhereTheSystemKeepsIt) {
         EXPECT_TRUE(refused.empty()) << c.file;
         EXPECT_EQ(web::take_hosts().size(), 1u) << c.file;  // stream = a b
         EXPECT_EQ(web::current_hosts().stream, web::built_in_hosts().stream);
-        fs::remove_all(folder.path / "程序");
+        fs::remove_all(program.parent_path());
     }
     if (!test_support::on_windows) {
         // A relative XDG_CONFIG_HOME is ignored for ~/.config.
