@@ -9,8 +9,10 @@ if(NOT EXISTS ${QUORLA_WINDOWS_DEPS}/curl/lib/libcurl.a OR
   message(FATAL_ERROR "No Windows libraries in ${QUORLA_WINDOWS_DEPS}: run scripts/windows-deps ${QUORLA_WINDOWS_DEPS}")
 endif()
 
+add_library(Boost::headers INTERFACE IMPORTED)
+target_include_directories(Boost::headers SYSTEM INTERFACE ${QUORLA_WINDOWS_DEPS}/boost/include)
 add_library(Boost::regex INTERFACE IMPORTED)
-target_include_directories(Boost::regex SYSTEM INTERFACE ${QUORLA_WINDOWS_DEPS}/boost/include)
+target_link_libraries(Boost::regex INTERFACE Boost::headers)
 
 find_package(CURL CONFIG REQUIRED PATHS ${QUORLA_WINDOWS_DEPS}/curl NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 

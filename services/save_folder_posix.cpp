@@ -1,11 +1,9 @@
 // The download folder of the XDG user directories, and the probe of a folder
 // that takes files, on POSIX.
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -17,18 +15,6 @@
 
 namespace common {
 namespace {
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value == nullptr ? std::string() : std::string(value);
-}
-
-std::string home_folder() {
-    std::string home = environment("HOME");
-    if (!home.empty()) return home;
-    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr) return user->pw_dir;
-    return {};
-}
 
 bool is_folder(const std::string& path) {
     std::error_code error;
@@ -70,11 +56,8 @@ std::optional<std::string> download_dir_value(std::string_view line, const std::
 }
 
 std::optional<std::string> configured_download_folder(const std::string& home) {
-    std::string config = environment("XDG_CONFIG_HOME");
-    if (!config.starts_with('/')) {
-        if (home.empty()) return std::nullopt;
-        config = home + "/.config";
-    }
+    const std::string config = config_home();
+    if (config.empty()) return std::nullopt;
     std::ifstream in(config + "/user-dirs.dirs", std::ios::binary);
     std::optional<std::string> found;
     for (std::string line; std::getline(in, line);) {

@@ -5,6 +5,7 @@
 
 #include "common/code_page.h"
 #include "services/system_services.h"
+#include "web/host_settings.h"
 
 #ifndef QUORLA_SITE_HOST
 #error "QUORLA_SITE_HOST, QUORLA_SEARCH_HOST and QUORLA_STREAM_HOST come from web/CMakeLists.txt"
@@ -24,8 +25,7 @@ bool is_ascii_alnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <=
 
 // A value as the message shows it: control bytes become '?' and a long value
 // is cut (on a UTF-8 character boundary) with "...".
-std::string shown_value(std::string_view value) {
-    constexpr std::size_t longest = 80;
+std::string shown_value(std::string_view value, std::size_t longest = 80) {
     std::string shown;
     for (char c : value) {
         auto byte = static_cast<unsigned char>(c);
@@ -71,26 +71,20 @@ bool is_host_value(std::string_view value) {
 }
 
 chosen_hosts choose_hosts(const site_hosts& built_in, const environment_lookup& lookup) {
-    chosen_hosts chosen{built_in, {}};
-    const std::pair<const char*, std::string site_hosts::*> roles[] = {
-        {"QUORLA_SITE_HOST", &site_hosts::site},
-        {"QUORLA_SEARCH_HOST", &site_hosts::search},
-        {"QUORLA_STREAM_HOST", &site_hosts::stream},
-    };
-    for (const auto& [variable, role] : roles) {
-        std::optional<std::string> value = lookup(variable);
-        if (!value) continue;
-        if (is_host_value(*value))
-            chosen.hosts.*role = *value;
-        else
-            chosen.refused.push_back({variable, *value, built_in.*role});
-    }
-    return chosen;
+    return choose_hosts(built_in, host_options{}, lookup, "");
 }
 
+site_hosts built_in_hosts() { return {QUORLA_SITE_HOST, QUORLA_SEARCH_HOST, QUORLA_STREAM_HOST}; }
+
 std::vector<refused_host> take_hosts_from_environment() {
-    const site_hosts built_in{QUORLA_SITE_HOST, QUORLA_SEARCH_HOST, QUORLA_STREAM_HOST};
-    chosen_hosts chosen = choose_hosts(built_in, common::environment_variable);
+    chosen_hosts chosen = choose_hosts(built_in_hosts(), common::environment_variable);
+    std::lock_guard lock(hosts_guard);
+    hosts_in_use() = std::move(chosen.hosts);
+    return chosen.refused;
+}
+
+std::vector<refused_host> take_hosts(const host_options& given) {
+    chosen_hosts chosen = choose_hosts(built_in_hosts(), given, common::environment_variable, settings_file_path());
     std::lock_guard lock(hosts_guard);
     hosts_in_use() = std::move(chosen.hosts);
     return chosen.refused;
@@ -100,8 +94,16 @@ std::string refused_hosts_message(const std::vector<refused_host>& refused) {
     std::string text;
     for (const refused_host& r : refused) {
         if (!text.empty()) text += "\n";
-        text += "环境变量 " + r.variable + " 的值 “" + shown_value(r.value) +
-                "” 不是有效的主机名（主机 或 主机:端口），已使用内置值 " + r.kept;
+        const std::string file = "设置文件 “" + shown_value(r.file, 300) + "”";
+        switch (r.source) {
+        case host_source::variable: text += "环境变量 " + r.variable; break;
+        case host_source::option: text += "选项 " + r.variable; break;
+        case host_source::settings_file: text += file + " 中 [hosts] 的 " + shown_value(r.variable); break;
+        case host_source::unreadable_settings_file:
+            text += file + " 无法读取（" + r.value + "），已使用内置值";
+            continue;
+        }
+        text += " 的值 “" + shown_value(r.value) + "” 不是有效的主机名（主机 或 主机:端口），已使用内置值 " + r.kept;
     }
     return common::convert_utf8_to_gbk(text);
 }

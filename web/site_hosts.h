@@ -28,11 +28,22 @@ void replace_hosts_for_testing(site_hosts hosts);
 // dots and hyphens, and a port of 1 to 65535 written in digits only.
 bool is_host_value(std::string_view value);
 
-// An environment variable whose value is not a host; the built-in host stays.
+// Where a refused value came from.
+enum class host_source {
+    variable,       // an environment variable
+    option,         // a command-line option
+    settings_file,  // a [hosts] key of the settings file
+    unreadable_settings_file,  // the settings file could not be read at all
+};
+
+// A value that is not a host, or a settings file that cannot be read; the
+// built-in host stays.
 struct refused_host {
-    std::string variable;  // "QUORLA_SITE_HOST", ...
-    std::string value;     // as the environment holds it (native bytes)
-    std::string kept;      // the built-in host used instead
+    std::string variable;  // "QUORLA_SITE_HOST", the option "--site-host" or the file's key "site"
+    std::string value;     // as given (native bytes); for an unreadable file, why (UTF-8)
+    std::string kept;      // the built-in host used instead; empty for an unreadable file
+    host_source source = host_source::variable;
+    std::string file;      // the settings file (native bytes), for the two file sources
 };
 
 struct chosen_hosts {
@@ -51,8 +62,12 @@ chosen_hosts choose_hosts(const site_hosts& built_in, const environment_lookup& 
 // process environment become the hosts in use. Returns the refused variables.
 std::vector<refused_host> take_hosts_from_environment();
 
-// One plain-text message (GBK) naming every refused variable, its value and
-// the host used instead.
+// The hosts compiled in.
+site_hosts built_in_hosts();
+
+// One plain-text message (GBK), a line per refused value: where it came from
+// (the variable, the option, or the settings file and its key), the value and
+// the host used instead; or the settings file and why it cannot be read.
 std::string refused_hosts_message(const std::vector<refused_host>& refused);
 
 // "http://" + SEARCH_HOST + "/s?wd=" + encoded keyword

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# install_test.sh BUILD-DIR WINDOW-RUN SAMPLE-SITE CLOSE-REQUEST
+# install_test.sh BUILD-DIR WINDOW-RUN SAMPLE-SITE CLOSE-REQUEST HAS-CLI
 #
 # Installs the build into a staging folder and checks the tree and the
-# desktop files, builds the Debian package and checks its contents, its
-# dependencies and the hardening of its program (and lintian's verdict when
-# lintian is there), then runs the packaged program against a sample site and
+# desktop files, builds the two Debian packages (the window, and the command
+# line without Qt) and checks their contents, their dependencies and the
+# hardening of their programs (and lintian's verdict when lintian is there),
+# then runs the packaged program against a sample site and
 # saves a playlist: an installed copy saves to the download folder, never
 # beside itself. Every check runs; the summary names the failed ones.
 set -uo pipefail
-build=$1 window_run=$2 site_program=$3 close_request=$4
+build=$1 window_run=$2 site_program=$3 close_request=$4 has_cli=${5:-0}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -25,6 +26,11 @@ usr/share/icons/hicolor/scalable/apps/$app_id.svg
 usr/share/man/man1/quorla-hd.1.gz
 usr/share/metainfo/$app_id.metainfo.xml
 usr/share/quorla-hd/installed"
+# The command line's package: its program and manual page once it is built.
+expected_cli="usr/share/doc/quorla-hd-cli/changelog.gz
+usr/share/doc/quorla-hd-cli/copyright"
+[ "$has_cli" = 1 ] && expected_cli+=$'\n'"usr/bin/quorla-hd-cli"$'\n'"usr/share/man/man1/quorla-hd-cli.1.gz"
+expected_cli=$(echo "$expected_cli" | sort)
 
 # The hardening the build gives the program, read from the file itself:
 # position-independent, relocations read-only and bound at start, stack
@@ -49,14 +55,24 @@ for object in "$build"/app/CMakeFiles/quorla-hd.dir/*.o "$build"/*/lib*.a; do
   [ "$marked" -eq "$members" ] || fail "$object: $marked of $members objects have control-flow protection"
 done
 
-# The staged tree holds the program, its desktop files, the manual page and
-# the mark of an installed copy, nothing else (no tests, benchmarks or
-# sample site).
+# Each component's staged tree holds its program, the window's desktop
+# files, the manual pages and the mark of an installed copy, nothing else
+# (no tests, benchmarks or sample site); the whole install is both.
+files_of() { (cd "$1" 2>/dev/null && find . -type f | sed 's|^\./||' | sort); }
+for component in window cli; do
+  want=$expected
+  [ $component = cli ] && want=$expected_cli
+  DESTDIR=$work/stage-$component cmake --install "$build" --prefix /usr --component $component >"$work/install.log" 2>&1 ||
+    fail "cmake --install --component $component: $(cat "$work/install.log")"
+  staged=$(files_of "$work/stage-$component")
+  [ "$staged" = "$want" ] || fail "staged $component files differ:"$'\n'"$(diff <(echo "$want") <(echo "$staged"))"
+done
 stage=$work/stage
 DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
   fail "cmake --install: $(cat "$work/install.log")"
-staged=$(cd "$stage" 2>/dev/null && find . -type f | sed 's|^\./||' | sort)
-[ "$staged" = "$expected" ] || fail "staged files differ:"$'\n'"$(diff <(echo "$expected") <(echo "$staged"))"
+staged=$(files_of "$stage")
+both=$(printf '%s\n%s\n' "$expected" "$expected_cli" | sort)
+[ "$staged" = "$both" ] || fail "staged files differ:"$'\n'"$(diff <(echo "$both") <(echo "$staged"))"
 
 desktop-file-validate "$stage/usr/share/applications/$app_id.desktop" || fail "desktop-file-validate"
 grep -qx "Icon=$app_id" "$stage/usr/share/applications/$app_id.desktop" || fail "Icon is not the application ID"
@@ -70,22 +86,38 @@ grep -q "<release version=\"$version\"" "$stage/usr/share/metainfo/$app_id.metai
 zcat "$stage/usr/share/doc/quorla-hd/changelog.gz" 2>/dev/null | head -1 | grep -q "^quorla-hd ($version)" ||
   fail "the changelog's last entry is not version $version"
 [ -f "$stage/usr/bin/quorla-hd" ] && check_hardening "$stage/usr/bin/quorla-hd" "installed program"
+[ -f "$stage/usr/bin/quorla-hd-cli" ] && check_hardening "$stage/usr/bin/quorla-hd-cli" "installed command line"
 
 # The README's own install, under a prefix: the mark lies where the program
 # looks for it, ../share/quorla-hd/installed from its folder.
 cmake --install "$build" --prefix "$work/prefix" >"$work/prefix.log" 2>&1 || fail "cmake --install --prefix: $(cat "$work/prefix.log")"
 [ -f "$work/prefix/bin/../share/quorla-hd/installed" ] || fail "no installed mark under --prefix"
 
-# The package: the same files, the libraries read from the program, the font
-# and Qt's translations.
+# lintian is not needed to build; where it is, a package has no error.
+check_lintian() {
+  command -v lintian >/dev/null || return 0
+  lintian "$1" >"$work/lintian.log" 2>&1
+  grep -q '^E: ' "$work/lintian.log" && fail "lintian errors:"$'\n'"$(cat "$work/lintian.log")"
+}
+packaged_files() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort; }
+
+# The packages: the same files as the components, the libraries read from
+# each program; the window's adds the font and Qt's translations.
 program=$stage/usr/bin/quorla-hd
 (cd "$build" && cpack -G DEB -B "$work/package" >"$work/cpack.log" 2>&1) || fail "cpack: $(cat "$work/cpack.log")"
-debs=("$work"/package/*.deb)
-if [ ! -f "${debs[0]}" ]; then
-  fail "no .deb was made"
+deb= cli_deb=
+for made in "$work"/package/*.deb; do
+  [ -f "$made" ] || continue
+  case $(dpkg-deb -f "$made" Package) in
+    quorla-hd) deb=$made ;;
+    quorla-hd-cli) cli_deb=$made ;;
+    *) fail "an unknown package was made: $made" ;;
+  esac
+done
+if [ -z "$deb" ]; then
+  fail "no quorla-hd .deb was made"
 else
-  deb=${debs[0]}
-  packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort)
+  packaged=$(packaged_files "$deb")
   [ "$packaged" = "$expected" ] || fail "packaged files differ:"$'\n'"$(diff <(echo "$expected") <(echo "$packaged"))"
   depends=$(dpkg-deb -f "$deb" Depends)
   for needed in libqt6core6 libqt6gui6 libqt6widgets6 libcurl4 'libicu[0-9]*' fonts-wqy-microhei qt6-translations-l10n; do
@@ -98,11 +130,36 @@ else
   else
     fail "dpkg-deb -x"
   fi
-  # lintian is not needed to build; where it is, the package has no error.
-  if command -v lintian >/dev/null; then
-    lintian "$deb" >"$work/lintian.log" 2>&1
-    grep -q '^E: ' "$work/lintian.log" && fail "lintian errors:"$'\n'"$(cat "$work/lintian.log")"
+  check_lintian "$deb"
+fi
+
+# The command line's package installs alone on a server: nothing it depends
+# on, directly or through other packages, is Qt or a display.
+if [ -z "$cli_deb" ]; then
+  fail "no quorla-hd-cli .deb was made"
+else
+  packaged=$(packaged_files "$cli_deb")
+  [ "$packaged" = "$expected_cli" ] || fail "packaged cli files differ:"$'\n'"$(diff <(echo "$expected_cli") <(echo "$packaged"))"
+  [ "$(dpkg-deb -f "$cli_deb" Version)" = "$version" ] || fail "cli package version is not $version"
+  cli_depends=$(dpkg-deb -f "$cli_deb" Depends)
+  direct=$(echo "$cli_depends" | tr ',|' '\n\n' | awk 'NF {print $1}')
+  if [ -n "$direct" ]; then
+    closure=$(apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks --no-replaces \
+      --no-enhances $direct 2>/dev/null | grep -v '^ ' | sort -u)
+    pulled=$(echo "$closure" | grep -Ei '^(libqt|qt6|libx11-|libxcb|libgl|libwayland|fonts-)' | tr '\n' ' ')
+    [ -z "$pulled" ] || fail "the cli package pulls in $pulled(Depends: $cli_depends)"
   fi
+  if [ "$has_cli" = 1 ]; then
+    echo "$cli_depends" | tr ',' '\n' | grep -Eq "^ *libc6( |$)" || fail "cli Depends were not read from its program: $cli_depends"
+    if dpkg-deb -x "$cli_deb" "$work/unpacked-cli"; then
+      check_hardening "$work/unpacked-cli/usr/bin/quorla-hd-cli" "packaged command line"
+      "$work/unpacked-cli/usr/bin/quorla-hd-cli" --version >"$work/cli-version.log" 2>&1 ||
+        fail "the packaged command line does not run: $(cat "$work/cli-version.log")"
+    else
+      fail "dpkg-deb -x of the cli package"
+    fi
+  fi
+  check_lintian "$cli_deb"
 fi
 
 # The packaged program (the staged one without a package), pointed at a

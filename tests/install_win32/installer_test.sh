@@ -2,16 +2,19 @@
 # installer_test.sh BUILD-DIR
 #
 # The Windows downloads of a built tree (scripts/windows-downloads) under Wine: the installer installs silently (/S) the
-# program, the marker that makes an installed copy save to Downloads, the
-# uninstaller, a Start-menu entry and the uninstall entry; the uninstaller
-# (/S) then leaves nothing of them. The zip holds the exe, the licence and the
-# read-me, and no marker (a portable copy saves beside itself). Runs in
+# programs (the window and, once built, the command line), the marker that
+# makes an installed copy save to Downloads, the uninstaller, a Start-menu
+# entry and the uninstaller's, named in Chinese, and the uninstall entry; the
+# uninstaller (/S) then leaves nothing of them. The zip holds the programs,
+# the licence and the read-me (UTF-8 with a byte-order mark, CRLF lines, for
+# Notepad), and no marker (a portable copy saves beside itself). Runs in
 # $WINEPREFIX when set, else in a prefix of its own.
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: installer_test.sh BUILD-DIR" >&2; exit 2; }
 here=$(cd "$(dirname "$0")/../.." && pwd)
 downloads=$("$here/scripts/windows-downloads" "$1")
 installer=$(sed -n 1p <<<"$downloads") zip=$(sed -n 2p <<<"$downloads")
+programs=$(xargs -n1 basename <"$1/portable-programs.txt" | sort)
 
 work=$(mktemp -d)
 own_prefix=
@@ -52,10 +55,14 @@ vendor_key='HKLM\Software\The Quorla developers'
 code=0
 wine "$installer" /S >"$work/install.log" 2>&1 || code=$?
 check "installer ends with 0" test "$code" -eq 0
-check "program in bin" test -f "$app_dir/bin/quorla-hd.exe"
+for program in $programs; do
+  check "$program in bin" test -f "$app_dir/bin/$program"
+done
 check "installed marker" test -f "$app_dir/share/quorla-hd/installed"
 check "uninstaller" test -f "$app_dir/Uninstall.exe"
 check "Start-menu entry" test -f "$menu_dir/Quorla高清地址获取器.lnk"
+check "the uninstaller's Start-menu entry, in Chinese" test -f "$menu_dir/卸载 Quorla高清地址获取器.lnk"
+check "no English Uninstall entry" absent "$menu_dir/Uninstall.lnk"
 check "uninstall entry with the version" reg_has "$uninstall_key" 'DisplayVersion.*1\.1\.0'
 check "uninstall entry's command" reg_has "$uninstall_key" 'UninstallString.*Uninstall\.exe'
 
@@ -67,12 +74,20 @@ check "Start-menu entry gone" absent "$menu_dir"
 check "uninstall entry gone" reg_gone "$uninstall_key"
 check "vendor key gone" reg_gone "$vendor_key"
 
-python3 - "$zip" >"$work/zip.out" <<'PY'
+python3 - "$zip" "$work/README.txt" >"$work/zip.out" <<'PY'
 import sys, zipfile
-print("\n".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))
+archive = zipfile.ZipFile(sys.argv[1])
+print("\n".join(sorted(archive.namelist())))
+open(sys.argv[2], "wb").write(archive.read("README.txt"))
 PY
-check "zip holds the exe, the licence and the read-me only" \
-  diff -u <(printf 'LICENSE.txt\nREADME.txt\nquorla-hd.exe\n') "$work/zip.out"
+check "zip holds the programs, the licence and the read-me only" \
+  diff -u <(printf 'LICENSE.txt\nREADME.txt\n%s\n' "$programs" | sort) <(sort "$work/zip.out")
+# Notepad reads the read-me as UTF-8 by its byte-order mark, lines ending in
+# CR LF; it is the Chinese one, and it names the settings file.
+check "read-me starts with the UTF-8 byte-order mark" test "$(head -c 3 "$work/README.txt" | od -An -tx1 | tr -d ' ')" = efbbbf
+check "read-me lines end in CR LF" test "$(grep -c $'\r$' "$work/README.txt")" -eq "$(wc -l <"$work/README.txt")"
+check "read-me is valid UTF-8 in Chinese and names the settings file" \
+  python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8-sig").read(); sys.exit(not ("使用方法" in t and "quorla-hd.ini" in t))' "$work/README.txt"
 
 [ "$failures" -eq 0 ] || { echo "$failures failed"; exit 1; }
 echo "installer round trip passed"

@@ -89,7 +89,7 @@ TEST(SiteHosts, EachSetVariableReplacesItsRoleOrIsRefused) {
 
 TEST(SiteHosts, TheMessageShowsAValueAsOneShortLine) {
     std::string message = common::convert_gbk_to_utf8(
-        web::refused_hosts_message({{"QUORLA_SITE_HOST", "x\ny\x7F" + std::string(200, 'z'), "k"}}));
+        web::refused_hosts_message({{"QUORLA_SITE_HOST", "x\ny\x7F" + std::string(200, 'z'), "k", web::host_source::variable, ""}}));
     EXPECT_EQ(message.find('\n'), std::string::npos);
     EXPECT_NE(message.find("x?y?zzz"), std::string::npos);
     EXPECT_NE(message.find("...”"), std::string::npos);
