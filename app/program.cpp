@@ -8,7 +8,7 @@
 #include "common/gbk.h"
 #include "services/program_state.h"
 #include "services/system_services.h"
-#include "web/site_hosts.h"
+#include "web/host_settings.h"
 
 namespace app {
 
@@ -18,8 +18,8 @@ void begin_program() {
     std::atexit(common::release_program_state);
 }
 
-void take_hosts_from_environment() {
-    std::vector<web::refused_host> refused = web::take_hosts_from_environment();
+void take_hosts(const std::vector<std::string>& arguments) {
+    std::vector<web::refused_host> refused = web::take_hosts(web::host_options_from_arguments(arguments));
     if (refused.empty()) return;
     common::message_box(web::refused_hosts_message(refused), 48, common::gbk<"友情提醒">());
 }

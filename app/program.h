@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace app {
 
@@ -13,9 +15,10 @@ namespace app {
 void begin_program();
 
 // Once the window is shown, before any request can start: the site's hosts
-// from the environment; one warning box lists every value that is not a host
-// (the built-in host is used for those).
-void take_hosts_from_environment();
+// from the program's arguments (--site-host and the like, program name
+// excluded), the environment and the settings file; one warning box lists
+// every value that is not a host (the built-in host is used for those).
+void take_hosts(const std::vector<std::string>& arguments = {});
 
 // The window's close: runs are told to stop, and `serve_events(ms)` keeps the
 // window serving their calls (waiting at most `ms` for an event each time)

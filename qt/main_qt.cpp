@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<app::main_window> window = app::load_main_window();
     if (!window) app::fatal_error(common::gbk<"载入启动窗口失败">());
     app::show_main_window(*window);
-    app::take_hosts_from_environment();
+    // Qt has taken its own options out of the arguments.
+    app::take_hosts(std::vector<std::string>(argv + 1, argv + argc));
     app::end_with_window(*window);
     int code = application.exec();
     window.reset();

@@ -39,11 +39,13 @@ check_hardening() {
   local elf=$1 what=$2 dynamic symbols
   dynamic=$(readelf -dW "$elf" 2>&1)
   symbols=$(readelf --dyn-syms -W "$elf" 2>&1)
-  echo "$dynamic" | grep -Eq 'FLAGS_1.*\bPIE\b' || fail "$what: not a position-independent executable"
-  readelf -lW "$elf" 2>&1 | grep -q GNU_RELRO || fail "$what: no read-only relocations (relro)"
-  echo "$dynamic" | grep -Eq 'BIND_NOW|FLAGS_1.*\bNOW\b' || fail "$what: not bound at start (-z now)"
-  echo "$symbols" | grep -q '__stack_chk_fail' || fail "$what: no stack protector"
-  echo "$symbols" | grep -Eq ' __[a-z_]+_chk@' || fail "$what: no fortified calls"
+  grep -Eq 'FLAGS_1.*\bPIE\b' <<<"$dynamic" || fail "$what: not a position-independent executable"
+  grep -q GNU_RELRO <<<"$(readelf -lW "$elf" 2>&1)" || fail "$what: no read-only relocations (relro)"
+  # Here-strings, not pipes: grep -q leaves at the first match, and a pipe's
+  # writer cut off then fails the check under pipefail.
+  grep -Eq 'BIND_NOW|FLAGS_1.*\bNOW\b' <<<"$dynamic" || fail "$what: not bound at start (-z now)"
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$what: no stack protector"
+  grep -Eq ' __[a-z_]+_chk@' <<<"$symbols" || fail "$what: no fortified calls"
 }
 # Control-flow protection (IBT and SHSTK) marks each object; Debian 12's C
 # start files carry no mark, so a linked program never shows it: the

@@ -50,7 +50,7 @@ TEST_F(start_up, refused_hosts_get_one_warning_and_the_built_in_stays) {
     });
     setenv("QUORLA_SITE_HOST", "http://x", 1);
     setenv("QUORLA_STREAM_HOST", "host:99999", 1);
-    app::take_hosts_from_environment();
+    app::take_hosts();
     unsetenv("QUORLA_SITE_HOST");
     unsetenv("QUORLA_STREAM_HOST");
     ASSERT_EQ(boxes.size(), 1u);
@@ -60,7 +60,7 @@ TEST_F(start_up, refused_hosts_get_one_warning_and_the_built_in_stays) {
     EXPECT_EQ(web::current_hosts().site, built_in.site);
     EXPECT_EQ(web::current_hosts().stream, built_in.stream);
 
-    app::take_hosts_from_environment();
+    app::take_hosts();
     EXPECT_EQ(boxes.size(), 1u) << "nothing set, nothing to say";
 }
 
