@@ -207,14 +207,6 @@ void stretch_opened_list() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// As a click on the button does: the focus moves to the button first.
-void press_search_button() {
-    HWND button = handle(control::按钮搜索);
-    SetFocus(button);
-    SendMessageW(state.bound.main, WM_COMMAND, MAKEWPARAM(control_id(control::按钮搜索), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(button));
-}
-
 void on_command(int id, int code) {
     if (id >= first_command_id && id <= first_command_id + static_cast<int>(form::command::resolve)) {
         run_command(static_cast<form::command>(id - first_command_id));
@@ -242,19 +234,17 @@ LRESULT on_notify(const NMHDR& note) {
 class keyboard_view final : public keyboard_list {
 public:
     explicit keyboard_view(HWND list) : list_(list) {}
-    // The focused row (else the selected one), selected so that the
-    // handlers, which read the selection, act on it.
-    int select_current_row() override {
+    // The focused row, else the selected one.
+    int current_row() override {
         int row = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-        if (row < 0) row = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-        if (row >= 0) {
-            LVITEMW item{};
-            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-            SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-        }
-        return row;
+        return row >= 0 ? row : static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    }
+    void select_row(int row) override {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     }
     void menu_point(int row, int& x, int& y) override {
         POINT at{0, 0};
@@ -308,6 +298,33 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
             if (press_list_key(list, list_key_of(message, wparam), repeated, view)) return 0;
             break;
         }
+        case WM_SETFOCUS: {
+            const LRESULT done = DefSubclassProc(hwnd, message, wparam, lparam);
+            // By the keyboard (a click selects the row it lands on itself).
+            if (!key_down(VK_LBUTTON) && !key_down(VK_RBUTTON)) {
+                keyboard_view view(hwnd);
+                list_focused(list, view);
+            }
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return done;
+        }
+        case WM_KILLFOCUS: InvalidateRect(hwnd, nullptr, TRUE); break;
+        case WM_PAINT: {
+            // An empty list shows that it has the focus too.
+            const LRESULT done = DefSubclassProc(hwnd, message, wparam, lparam);
+            if (GetFocus() == hwnd && SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0) == 0) {
+                RECT area{};
+                GetClientRect(hwnd, &area);
+                RECT header{};
+                GetWindowRect(reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETHEADER, 0, 0)), &header);
+                area.top += header.bottom - header.top;
+                InflateRect(&area, -1, -1);
+                HDC dc = GetDC(hwnd);
+                DrawFocusRect(dc, &area);
+                ReleaseDC(hwnd, dc);
+            }
+            return done;
+        }
         case WM_CHAR:
             // Enter and Ctrl+C were handled as keys; as characters they would
             // only start the list's type-ahead search and beep.
@@ -350,7 +367,7 @@ LRESULT CALLBACK edit_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
             break;
         case WM_KEYDOWN:
             if (wparam == VK_RETURN) {
-                press_search_button();
+                press_enter(hwnd == handle(control::编辑框1) ? control::编辑框1 : control::编辑框2);
                 return 0;
             }
             break;
@@ -581,10 +598,13 @@ HWND load_main_window() {
     }
     state.bound.main = main;
     SendMessageW(main, WM_SETFONT, reinterpret_cast<WPARAM>(window_font()), FALSE);
+
     if (!build_controls(main)) {
         DestroyWindow(main);
         return nullptr;
     }
+    // The focus mark is shown from the start, not only once a key is pressed.
+    SendMessageW(main, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     state.bound.save_menu = make_menu(form::of(common::popup::保存地址));
     state.bound.hit_menu = make_menu(form::of(common::popup::搜索获取));
     // Centred on the screen, the divisions truncating.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/form.h"
+#include "app/status_text.h"
 #include "app/window_controls.h"
 #include "common/code_page.h"
 #include "services/system_services.h"
@@ -118,6 +119,24 @@ std::wstring plain_status_text(std::string_view text) {
     return wide;
 }
 
+// `text` as it fits part `part` of the status bar, in the bar's font.
+std::wstring shown_in_part(HWND bar, int part, const std::wstring& text) {
+    RECT box{};
+    if (!SendMessageW(bar, SB_GETRECT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(&box))) return text;
+    HDC dc = GetDC(bar);
+    HGDIOBJ was = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    const std::u16string shown = app::shorten_in_middle(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()), box.right - box.left - 8,
+        [dc](std::u16string_view piece) {
+            SIZE size{};
+            GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(piece.data()), static_cast<int>(piece.size()), &size);
+            return static_cast<int>(size.cx);
+        });
+    SelectObject(dc, was);
+    ReleaseDC(bar, dc);
+    return std::wstring(shown.begin(), shown.end());
+}
+
 int show_message_box(const std::string& message, int style, const std::string& caption) {
     HWND owner = IsWindowVisible(window.main) ? window.main : nullptr;
     // Owned by the main window: task-modal, as an unowned box would be.
@@ -125,6 +144,20 @@ int show_message_box(const std::string& message, int style, const std::string& c
                               static_cast<UINT>(style) | (owner == nullptr ? MB_TASKMODAL : 0));
     // IDOK 1 ... IDNO 7 are the codes 0 ... 6.
     return pressed >= IDOK && pressed <= IDNO ? pressed - 1 : app::message_box_escape(style);
+}
+
+constexpr ULONGLONG clipboard_wait_ms = 1000;
+
+void process_window_messages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // For the loop that owns the thread.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        dispatch_window_message(message);
+    }
 }
 
 HGLOBAL global_copy(const void* bytes, std::size_t size) {
@@ -147,8 +180,14 @@ bool store_clipboard_text(std::string_view text) {
     std::string ansi(text);
     std::wstring wide = wide_from_gbk(text);
     const LCID chinese = MAKELCID(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED), SORT_DEFAULT);
+    // Another program may hold the clipboard open for a moment: the copy
+    // keeps trying for about a second, the window serving its messages.
     bool opened = false;
-    for (int attempt = 0; attempt < 5 && !(opened = OpenClipboard(window.main)); ++attempt) Sleep(10);
+    const ULONGLONG until = GetTickCount64() + clipboard_wait_ms;
+    while (!(opened = OpenClipboard(window.main)) && GetTickCount64() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        process_window_messages();
+    }
     if (!opened) return false;
     EmptyClipboard();
     bool stored = false;
@@ -243,9 +282,11 @@ public:
         if (part >= parts) return;
         // The part keeps its border style (the high word of the length).
         auto style = static_cast<WPARAM>(HIWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0)));
+        // A text wider than its part is shortened in the middle, keeping the
+        // folder and name a save ends with; the tooltip carries all of it.
         std::wstring wide = plain_status_text(text);
-        SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(part) | style, reinterpret_cast<LPARAM>(wide.c_str()));
-        // The whole text as the part's tooltip, for a text the part cuts.
+        std::wstring shown = shown_in_part(hwnd, part, wide);
+        SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(part) | style, reinterpret_cast<LPARAM>(shown.c_str()));
         SendMessageW(hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide.c_str()));
     }
 
@@ -289,6 +330,9 @@ public:
         // The menu closes when the user clicks elsewhere only while its owner
         // is the foreground window.
         SetForegroundWindow(window.main);
+        // Opened by key (at a place given), the menu starts on its first
+        // item: its loop takes this Down first.
+        if (x && y) PostMessageW(window.main, WM_KEYDOWN, VK_DOWN, 0);
         UINT chosen = static_cast<UINT>(TrackPopupMenuEx(found, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
                                                          at.x, at.y, window.main, nullptr));
         PostMessageW(window.main, WM_NULL, 0, 0);
@@ -296,17 +340,7 @@ public:
         if (chosen != 0) SendMessageW(window.main, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     }
 
-    void process_events() override {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                // For the loop that owns the thread.
-                PostQuitMessage(static_cast<int>(message.wParam));
-                return;
-            }
-            dispatch_window_message(message);
-        }
-    }
+    void process_events() override { process_window_messages(); }
 
     void show_busy(bool busy) override {
         busy_depth = std::max(0, busy_depth + (busy ? 1 : -1));

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/form.h"
@@ -140,6 +141,7 @@ struct open_menu {
     bool seen = false;
     RECT place{};
     int items = 0;
+    bool first_highlighted = false;
 };
 open_menu seen_menu;
 WORD menu_keys_down = 0;  // Down presses before Enter; 0 closes the menu
@@ -154,11 +156,14 @@ void CALLBACK look_at_menu(HWND, UINT, UINT_PTR id, DWORD) {
     GetWindowRect(menu, &seen_menu.place);
     HMENU items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
     seen_menu.items = items != nullptr ? GetMenuItemCount(items) : 0;
+    seen_menu.first_highlighted = items != nullptr && (GetMenuState(items, 0, MF_BYPOSITION) & MF_HILITE) != 0;
     if (menu_keys_down == 0) {
         EndMenu();
         return;
     }
-    for (WORD i = 0; i < menu_keys_down; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    // From the highlighted first item, or from none.
+    const WORD downs = menu_keys_down - (seen_menu.first_highlighted ? 1 : 0);
+    for (WORD i = 0; i < downs; ++i) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
 }
 
@@ -458,11 +463,16 @@ TEST_F(window, the_button_reports_a_prompt_and_does_nothing_without_a_mode) {
     click_button();  // the focus leaves the empty box first: the prompt is back
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], g("出现错误了，请输入搜索内容") + "|16|" + g("出错了"));
-    // Enter in an edit box presses the button the same way.
+    // Enter in an edit box presses the button the same way, and the caret
+    // stays in the box, emptied for typing; what is typed then lands there.
     type_into(control::编辑框1, "");
     press_key(VK_RETURN);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(GetFocus(), ctl(control::按钮搜索));
+    EXPECT_EQ(GetFocus(), ctl(control::编辑框1));
+    EXPECT_EQ(text_of(ctl(control::编辑框1)), L"");
+    PostMessageW(GetFocus(), WM_CHAR, L'x', 1);
+    pump(50);
+    EXPECT_EQ(text_of(ctl(control::编辑框1)), L"x");
     EXPECT_EQ(common::running_threads(), 0);
 
     SendMessageW(ctl(control::组合框1), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -597,6 +607,7 @@ TEST_F(window, a_search_lists_its_hits_and_a_hit_resolves_from_its_menu_or_by_en
     SetFocus(list);
     seen = watch_menu([&] { press_key(VK_APPS); });
     ASSERT_TRUE(seen.seen);
+    EXPECT_TRUE(seen.first_highlighted) << "a menu opened by key starts on its first item";
     RECT row_box{};
     row_box.left = LVIR_BOUNDS;
     SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row_box));
@@ -607,6 +618,82 @@ TEST_F(window, a_search_lists_its_hits_and_a_hit_resolves_from_its_menu_or_by_en
     EXPECT_TRUE(seen.seen) << "Shift+F10";
     press_key(VK_RETURN);
     EXPECT_TRUE(pump_until([] { return runs_ended() && rows_of(control::超级列表框1) > 0; }, 20000));
+}
+
+// Another program's hold on the clipboard, from a thread of its own.
+class clipboard_holder {
+public:
+    explicit clipboard_holder(int ms)
+        : thread_([this, ms] {
+              HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+              held_ = OpenClipboard(owner);
+              Sleep(static_cast<DWORD>(ms));
+              if (held_) CloseClipboard();
+              DestroyWindow(owner);
+          }) {
+        while (!held_) Sleep(5);
+    }
+    ~clipboard_holder() { thread_.join(); }
+
+private:
+    std::atomic<bool> held_{false};
+    std::thread thread_;
+};
+
+TEST_F(window, keys_focus_and_status_as_a_keyboard_user_meets_them) {
+    type_into(control::编辑框1, "1001");
+    type_into(control::编辑框2, "3");
+    choose_mode(1);
+    press_key(VK_RETURN);  // in the episode box
+    EXPECT_EQ(GetFocus(), ctl(control::编辑框2)) << "the caret stays where the user typed";
+    ASSERT_TRUE(pump_until([] { return runs_ended() && rows_of(control::超级列表框1) >= 3; }, 20000));
+
+    // The list takes the focus with its first row selected; Down goes on to
+    // the second.
+    HWND list = ctl(control::超级列表框1);
+    EXPECT_EQ(common::list_selected_row(control::超级列表框1), -1);
+    SetFocus(list);
+    pump(50);
+    EXPECT_EQ(common::list_selected_row(control::超级列表框1), 0);
+    press_key(VK_DOWN);
+    EXPECT_EQ(common::list_selected_row(control::超级列表框1), 1);
+    open_menu seen = watch_menu([&] { press_key(VK_F10, {VK_SHIFT}); });
+    ASSERT_TRUE(seen.seen);
+    EXPECT_TRUE(seen.first_highlighted);
+
+    // A status text too long for its part shows both ends; the tooltip
+    // holds it whole.
+    const std::string whole = g("下载列表保存成功. 毒战.txt 共11个地址保存在 C:\\users\\root\\Downloads\\一个很长很长的文件夹\\毒战.txt");
+    common::status_set_text(control::状态条1, 1, whole);
+    const std::wstring shown = status_text(1);
+    const std::size_t cut = shown.find(L'\x2026');
+    ASSERT_NE(cut, std::wstring::npos) << "shortened";
+    const std::wstring all = common::wide_from_gbk(whole);
+    EXPECT_EQ(all.substr(0, cut), shown.substr(0, cut));
+    EXPECT_EQ(all.substr(all.size() - (shown.size() - cut - 1)), shown.substr(cut + 1));
+    EXPECT_NE(shown.find(L"毒战.txt", cut), std::wstring::npos) << "the file's name stays";
+    wchar_t tip[512] = {};
+    SendMessageW(ctl(control::状态条1), SB_GETTIPTEXTW, MAKEWPARAM(1, 512), reinterpret_cast<LPARAM>(tip));
+    EXPECT_EQ(std::wstring(tip), all);
+
+    // A clipboard held by another program for a moment: the copy waits for
+    // it. Held for longer than the copy waits: the copy is not claimed.
+    const std::string address = common::list_get_cell(control::超级列表框1, 1, 2);
+    const std::string name = common::list_get_cell(control::超级列表框1, 1, 1);
+    put_on_clipboard("before");
+    {
+        clipboard_holder busy(300);
+        click(list, row_point(list, 1));
+    }
+    EXPECT_EQ(clipboard(CF_TEXT), address);
+    EXPECT_EQ(status_text(1), common::wide_from_gbk(name + g("下载地址复制成功！")));
+    put_on_clipboard("before");
+    {
+        clipboard_holder busy(3000);
+        click(list, row_point(list, 1));
+        EXPECT_EQ(status_text(1), common::wide_from_gbk(name + g("下载地址复制失败，剪贴板正被其他程序占用！")));
+    }
+    EXPECT_EQ(clipboard(CF_TEXT), "before");
 }
 
 TEST_F(window, workers_reach_the_window_one_call_at_a_time_and_never_after_the_close) {
