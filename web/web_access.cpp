@@ -15,6 +15,7 @@
 #include "common/text_ops.h"
 #include "web/cookie_lines.h"
 #include "web/cookie_store.h"
+#include "web/fetch_failures.h"
 #include "web/curl_share.h"
 #include "web/page_text.h"
 #include "web/request_text.h"
@@ -424,6 +425,8 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
         curl_easy_setopt(h, CURLOPT_URL, target.c_str());
         curl_easy_setopt(h, CURLOPT_PROXY, target.starts_with("https://") ? "" : proxy_text.c_str());
     }
+    note_transfer_end(addressable ? h : nullptr, state.result, url, !completed,
+                      state.head.complete() && !state.head_over_cap);
     easy.reset();
 
     // A head that never came whole (cut off, or past the cap, ours or the
