@@ -27,6 +27,11 @@ std::string usage_message(const CLI::ParseError& error) {
     return text + "（" + error.what() + "）\n用 --help 查看用法。\n";
 }
 
+bool is_count(const std::string& text) {
+    return !text.empty() && text.size() <= 9 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 finished usage(std::string text) { return {std::move(text) + "用 --help 查看用法。\n", true, usage_error}; }
 
 }  // namespace
@@ -125,6 +130,7 @@ std::variant<options, finished> read_command_line(const std::vector<std::string>
     case command::episodes:
         if (!batch && given != 2) return usage("请给出节目ID 和集数。\n");
         if (batch && given > 1) return usage("用 -a 时节目ID来自文件，只可另给集数。\n");
+        if (given > 0 && !is_count(chosen.inputs.back())) return usage("集数应是一个不小于 0 的整数。\n");
         break;
     case command::video:
         if (!batch && given != 1) return usage("请给出视频ID。\n");
