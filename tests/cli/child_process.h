@@ -1,6 +1,7 @@
 // The built program run as a child process, as a shell would run it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,5 +12,8 @@ namespace cli_test {
 // returns its exit status, -1 when it could not be run.
 int run_child(const std::string& program, const std::vector<std::string>& arguments, const std::string& out_file,
               const std::string& err_file);
+
+// Sets (or, for nullopt, removes) a variable of this process's environment.
+void set_environment(const char* name, const std::optional<std::string>& value);
 
 }  // namespace cli_test

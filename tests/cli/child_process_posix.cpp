@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 namespace cli_test {
 
 int run_child(const std::string& program, const std::vector<std::string>& arguments, const std::string& out_file,
@@ -23,6 +25,13 @@ int run_child(const std::string& program, const std::vector<std::string>& argume
     int status = 0;
     if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+void set_environment(const char* name, const std::optional<std::string>& value) {
+    if (value)
+        ::setenv(name, value->c_str(), 1);
+    else
+        ::unsetenv(name);
 }
 
 }  // namespace cli_test

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "common/code_page.h"
 
 namespace cli_test {
@@ -53,6 +55,12 @@ int run_child(const std::string& program, const std::vector<std::string>& argume
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return known ? static_cast<int>(status) : -1;
+}
+
+void set_environment(const char* name, const std::optional<std::string>& value) {
+    // The C runtime's copy is the one _wgetenv reads.
+    const std::wstring setting = wide(name) + L"=" + (value ? wide(*value) : std::wstring());
+    _wputenv(setting.c_str());
 }
 
 }  // namespace cli_test
