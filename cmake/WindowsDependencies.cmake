@@ -41,3 +41,15 @@ set(QUORLA_WINE_PREFIX ${PROJECT_BINARY_DIR}/wine-prefix CACHE PATH "Wine prefix
 configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.in ${PROJECT_BINARY_DIR}/wine-run @ONLY
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-run)
+
+# CLI11 and nlohmann-json are header-only: the Debian packages' headers,
+# reached through a folder of links of their own, so /usr/include stays off
+# the cross compiler's path.
+set(QUORLA_HEADER_ONLY_INCLUDE ${PROJECT_BINARY_DIR}/header-only)
+file(MAKE_DIRECTORY ${QUORLA_HEADER_ONLY_INCLUDE})
+foreach(headers CLI nlohmann)
+  if(NOT EXISTS /usr/include/${headers})
+    message(FATAL_ERROR "/usr/include/${headers} is missing: install libcli11-dev and nlohmann-json3-dev")
+  endif()
+  file(CREATE_LINK /usr/include/${headers} ${QUORLA_HEADER_ONLY_INCLUDE}/${headers} SYMBOLIC)
+endforeach()

@@ -3,6 +3,8 @@
 // file the address list's pop-up menu saves.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,21 @@ struct list_file_kind {
 // hit, the series page's title, or the last video's title; when that is
 // empty, the first listed video's name, else "视频地址".
 std::string list_file_base_name(int mode);
+
+// The listed rows of 超级列表框1 (name and address), in list order.
+std::vector<link_row> listed_rows(bool addresses_only);
+
+// A file as save_list_file writes it.
+struct list_file {
+    std::string name;     // UTF-8, one folder entry: the base name with the kind's extension
+    std::string content;  // the file's bytes
+    std::size_t rows = 0;
+};
+
+// The file save_list_file would write for the listed rows, with the status
+// text it shows when there is nothing to save; nullopt then, and when there
+// is no mode or the window closes while the base name is fetched.
+std::optional<list_file> make_list_file(const list_file_kind& kind);
 
 // Writes the listed rows as `kind` into the save folder and reports the
 // outcome in the status bar; nothing without a mode or a first name, and

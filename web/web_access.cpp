@@ -15,6 +15,7 @@
 #include "web/cookie_store.h"
 #include "web/curl_headers.h"
 #include "web/curl_share.h"
+#include "web/fetch_failures.h"
 #include "web/page_text.h"
 #include "web/request_text.h"
 #include "web/transfer.h"
@@ -236,6 +237,9 @@ Body access(std::string& url, int 访问方式, std::string_view proxy, std::str
         completed = transfer_with_retry(request, state, limits.idle, answered_by);
         if (!completed || !answer_whole(state) || hop == max_redirections || !follow_redirection(request)) break;
     }
+    // A failure is told to whoever watches (the command line reports it).
+    note_transfer_end(request.addressable ? request.easy.get() : nullptr, state.result, url, !completed,
+                      state.head.complete() && !state.head_over_cap && !state.timed_out);
     request.easy.reset();
 
     // A transfer that failed, after its retry or without one, is no
