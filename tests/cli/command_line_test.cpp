@@ -160,14 +160,14 @@ TEST_F(command_lines, a_host_value_that_is_refused_is_named_and_the_run_goes_on)
     EXPECT_NE(result.err.find("--stream-host"), std::string::npos) << result.err;
     EXPECT_EQ(result.status, cli::found_rows);
 
-    // A variable's bad value is named too; an option wins over a variable.
+    // An option wins over a variable, whose value is then not used or judged
+    // (a bad variable of a role no option sets is named: tests/web).
     cli_test::set_environment("QUORLA_SEARCH_HOST", "http://x");
     cli_test::set_environment("QUORLA_STREAM_HOST", "127.0.0.9:1");
     result = run({"video", "5201", "--urls"});
     cli_test::set_environment("QUORLA_SEARCH_HOST", std::nullopt);
     cli_test::set_environment("QUORLA_STREAM_HOST", std::nullopt);
-    EXPECT_NE(result.err.find("QUORLA_SEARCH_HOST"), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("http://x"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("QUORLA_SEARCH_HOST"), std::string::npos) << result.err;
     EXPECT_EQ(result.out, with_host("http://{HOST}/stream/v5201/1080.mp4?key=fhdv5201&tss=no\n"));
 }
 
