@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyleOptionFocusRect>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -124,11 +123,8 @@ protected:
         QTableWidget::paintEvent(event);
         if (!hasFocus() || rowCount() > 0) return;
         QPainter painter(viewport());
-        QStyleOptionFocusRect frame;
-        frame.initFrom(this);
-        frame.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
-        frame.rect = viewport()->rect().adjusted(1, 1, -2, -2);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
     }
     void focusInEvent(QFocusEvent* event) override {
         QTableWidget::focusInEvent(event);
