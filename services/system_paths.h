@@ -29,12 +29,10 @@ bool takes_files(const std::string& folder);
 // system's file names cannot hold; the length stays the same.
 void clean_name_for_system(std::string& name);
 
-#ifndef _WIN32
-// The home folder: $HOME, else the password database's; empty when unknown.
+// POSIX systems only (the _posix files): the home folder, $HOME, else the
+// password database's; empty when unknown. And $XDG_CONFIG_HOME when it is an
+// absolute path, else ~/.config; empty when no home is known.
 std::string home_folder();
-// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config; empty when
-// no home is known.
 std::string config_home();
-#endif
 
 }  // namespace common
