@@ -1,4 +1,4 @@
-#include "app/window_controls.h"
+#include "app/handed_off_port.h"
 
 namespace app {
 

@@ -25,7 +25,7 @@
 
 #include "app/form.h"
 #include "app/status_text.h"
-#include "app/window_controls.h"
+#include "app/handed_off_port.h"
 #include "common/gbk.h"
 #include "qt/qt_text.h"
 #include "services/system_services.h"
@@ -131,7 +131,7 @@ QTableWidgetItem* new_cell() {
 }
 
 // The control operations on the bound window's widgets, on its thread.
-class qt_controls final : public app::window_controls {
+class qt_controls final : public window_port {
 public:
     void list_clear(control list) override {
         if (auto* table = find_control<QTableWidget>(list)) table->setRowCount(0);
@@ -249,6 +249,8 @@ public:
     int message_box(const std::string& message, int style, const std::string& caption) override {
         return show_message_box(message, style, caption);
     }
+
+    void window_call(const std::function<void()>& work) override { work(); }
 
     bool set_clipboard_text(std::string_view text) override {
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) return false;

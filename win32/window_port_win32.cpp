@@ -14,7 +14,7 @@
 
 #include "app/form.h"
 #include "app/status_text.h"
-#include "app/window_controls.h"
+#include "app/handed_off_port.h"
 #include "common/code_page.h"
 #include "services/system_services.h"
 #include "services/window_port.h"
@@ -231,7 +231,7 @@ bool holds_cell(HWND list, int row, int column) {
 }
 
 // The control operations on the bound window's controls, on its thread.
-class win32_controls final : public app::window_controls {
+class win32_controls final : public window_port {
 public:
     void list_clear(control list) override {
         if (HWND hwnd = control_window(list)) SendMessageW(hwnd, LVM_DELETEALLITEMS, 0, 0);
@@ -357,6 +357,8 @@ public:
     int message_box(const std::string& message, int style, const std::string& caption) override {
         return show_message_box(message, style, caption);
     }
+
+    void window_call(const std::function<void()>& work) override { work(); }
 
     bool set_clipboard_text(std::string_view text) override { return store_clipboard_text(text); }
 };

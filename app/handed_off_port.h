@@ -1,7 +1,6 @@
-// What a window does for the control operations of the site logic. Each
-// window implements these on its own widgets; every one is called on the
-// window's thread only, handed there by the program's window port (below),
-// which the window installs.
+// The window port a window installs: every operation of the site logic is
+// carried out on the window's thread through the hand-off (window_calls.h)
+// by the window's own port, which acts on its widgets directly.
 #pragma once
 
 #include <cstdint>
@@ -18,32 +17,6 @@ namespace app {
 using common::control;
 using common::popup;
 
-class window_controls {
-public:
-    virtual ~window_controls() = default;
-
-    virtual void list_clear(control list) = 0;
-    virtual int list_insert_row(control list, int position, std::string_view main_text) = 0;
-    virtual void list_set_cell(control list, int row, int column, std::string_view text) = 0;
-    virtual std::string list_get_cell(control list, int row, int column) = 0;
-    virtual int list_row_count(control list) = 0;
-    virtual int list_selected_row(control list) = 0;
-    virtual void status_set_text(control status_bar, int part, std::string_view text) = 0;
-    virtual std::string edit_text(control edit) = 0;
-    virtual void set_edit_text(control edit, std::string_view text) = 0;
-    virtual void set_text_colour(control edit, std::uint32_t colorref) = 0;
-    virtual void set_visible(control which, bool visible) = 0;
-    virtual int selected_index(control selector) = 0;
-    virtual void popup_menu(popup menu, std::optional<int> x, std::optional<int> y) = 0;
-    virtual void process_events() = 0;
-    // These three work without a bound window too.
-    virtual void show_busy(bool busy) = 0;
-    // Shows the box and returns the code of the button pressed; only asked
-    // while a window is bound and the test hook gives no answer.
-    virtual int message_box(const std::string& message, int style, const std::string& caption) = 0;
-    virtual bool set_clipboard_text(std::string_view text) = 0;
-};
-
 // The buttons of a message box of `style` (MessageBoxA's flags) as the codes
 // the box answers with: OK 0, Cancel 1, Abort 2, Retry 3, Ignore 4, Yes 5,
 // No 6. A box closed without a button answers as its escape button does:
@@ -51,12 +24,16 @@ public:
 std::vector<int> message_box_buttons(int style);
 int message_box_escape(int style);
 
-// The window port of a window: every operation is carried out on the
-// window's thread through `calls`; the control operations only while a
-// window is bound and no stop is requested, else they return empty values.
+// The window port of a window: every operation of `on_thread` (the window's
+// own port, which is only ever called on its thread) is carried out there
+// through `calls`; the control operations only while a window is bound and
+// no stop is requested, else they return empty values. A message box is
+// asked of `on_thread` only while a window is bound and the test hook gives
+// no answer; the busy pointer, message boxes and the clipboard work without
+// a bound window too.
 class handed_off_port final : public common::window_port {
 public:
-    handed_off_port(window_controls& controls, window_calls& calls) : controls_(controls), calls_(calls) {}
+    handed_off_port(common::window_port& on_thread, window_calls& calls) : controls_(on_thread), calls_(calls) {}
 
     void list_clear(control list) override;
     int list_insert_row(control list, int position, std::string_view main_text) override;
@@ -86,7 +63,7 @@ private:
         return result;
     }
 
-    window_controls& controls_;
+    common::window_port& controls_;
     window_calls& calls_;
 };
 
