@@ -1,6 +1,6 @@
 # window-session.bash: sourced (never run) by the scripts that open the
 # window against the sample site: scripts/window-run, scripts/run,
-# scripts/screenshot-windows and tests/win32/run_window_tests.
+# scripts/screenshot-windows and tests/win32/run-window-tests.
 #
 # Everything started through these functions is ended when the sourcing
 # script ends, whatever way it ends (its last line, a failure, Ctrl+C):

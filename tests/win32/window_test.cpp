@@ -1,7 +1,7 @@
 // The Win32 window driven as a user drives it: the pointer placed and its
 // button and key messages queued for the controls, the controls' own
 // notifications, the real menus and message loop, against the sample site
-// named by QUORLA_SITE_HOST and QUORLA_SEARCH_HOST (see run_window_tests).
+// named by QUORLA_SITE_HOST and QUORLA_SEARCH_HOST (see run-window-tests).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -791,7 +791,7 @@ std::wstring windows_path(const char* unix_path) {
 // site: it ends promptly with exit code 0.
 TEST(program, closing_during_a_run_ends_the_program_promptly) {
     const char* slow = std::getenv("QUORLA_TEST_SLOW_HOST");
-    ASSERT_NE(slow, nullptr) << "run by run_window_tests, which starts a slow sample site";
+    ASSERT_NE(slow, nullptr) << "run by run-window-tests, which starts a slow sample site";
     // This process's environment with the three hosts on the slow site.
     std::wstring environment;
     if (wchar_t* inherited = GetEnvironmentStringsW()) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# installer_test.sh BUILD-DIR
+# installer-test.sh BUILD-DIR
 #
 # The Windows downloads of a built tree (scripts/windows-downloads) under Wine: the installer installs silently (/S) the
 # programs (the window and, once built, the command line), the marker that
@@ -10,7 +10,7 @@
 # Notepad), and no marker (a portable copy saves beside itself). Runs in
 # $WINEPREFIX when set, else in a prefix of its own.
 set -euo pipefail
-[ $# -eq 1 ] || { echo "usage: installer_test.sh BUILD-DIR" >&2; exit 2; }
+[ $# -eq 1 ] || { echo "usage: installer-test.sh BUILD-DIR" >&2; exit 2; }
 here=$(cd "$(dirname "$0")/../.." && pwd)
 downloads=$("$here/scripts/windows-downloads" "$1")
 installer=$(sed -n 1p <<<"$downloads") zip=$(sed -n 2p <<<"$downloads")

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# install_test.sh BUILD-DIR WINDOW-RUN SAMPLE-SITE CLOSE-REQUEST HAS-CLI
+# install-test.sh BUILD-DIR WINDOW-RUN SAMPLE-SITE CLOSE-REQUEST HAS-CLI
 #
 # Installs the build into a staging folder and checks the tree and the
 # desktop files, builds the two Debian packages (the window, and the command
