@@ -49,8 +49,13 @@ check_hardening() {
 }
 # Control-flow protection (IBT and SHSTK) marks each object; Debian 12's C
 # start files carry no mark, so a linked program never shows it: the
-# program's own objects and libraries must.
-for object in "$build"/app/CMakeFiles/quorla-hd.dir/*.o "$build"/*/lib*.a; do
+# program's own objects and libraries must (the programs are built in the
+# folders of their front ends: qt/, cli/).
+shopt -s nullglob
+objects=("$build"/*/CMakeFiles/quorla-hd.dir/*.o "$build"/*/CMakeFiles/quorla-hd.dir/__/*/*.o "$build"/*/CMakeFiles/quorla-hd-cli.dir/*.o "$build"/*/lib*.a)
+shopt -u nullglob
+[ ${#objects[@]} -gt 1 ] || fail "no objects of the programs under $build"
+for object in "${objects[@]}"; do
   members=$(ar t "$object" 2>/dev/null | wc -l)
   [ "$members" -gt 0 ] || members=1
   marked=$(readelf -nW "$object" 2>&1 | grep -c 'IBT, SHSTK')
