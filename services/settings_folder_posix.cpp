@@ -18,7 +18,7 @@ std::string home_folder() {
 }
 
 std::string config_home() {
-    // The base directory specification ignores a relative value.
+    // XDG_CONFIG_HOME counts only as an absolute path; a relative one is ignored.
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/') return config;
     const std::string home = home_folder();
     return home.empty() ? std::string() : home + "/.config";
