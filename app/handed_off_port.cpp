@@ -1,6 +1,25 @@
 #include "app/handed_off_port.h"
 
+#include <iterator>
+
+#include "app/form.h"
+
 namespace app {
+namespace {
+
+// The operations are asked of the window's own port only for a control of
+// the kind they act on, and for rows, columns and parts it has: a window's
+// port need not check its arguments.
+bool is(control which, form::kind type) {
+    return static_cast<std::size_t>(which) < common::control_count && form::of(which).type == type;
+}
+
+bool has_column(control list, int column) {
+    return is(list, form::kind::list_view) && column >= 0 &&
+           static_cast<std::size_t>(column) < form::of(list).columns.size();
+}
+
+}  // namespace
 
 std::vector<int> message_box_buttons(int style) {
     switch (style & 0x0F) {
@@ -19,50 +38,72 @@ int message_box_escape(int style) {
 }
 
 void handed_off_port::list_clear(control list) {
-    calls_.run([&] { controls_.list_clear(list); });
+    if (is(list, form::kind::list_view)) calls_.run([&] { controls_.list_clear(list); });
 }
 
 int handed_off_port::list_insert_row(control list, int position, std::string_view main_text) {
-    return on_window([&] { return controls_.list_insert_row(list, position, main_text); }, -1);
+    if (!is(list, form::kind::list_view)) return -1;
+    return on_window(
+        [&] {
+            const int rows = controls_.list_row_count(list);
+            return controls_.list_insert_row(list, position < 0 || position > rows ? rows : position, main_text);
+        },
+        -1);
 }
 
 void handed_off_port::list_set_cell(control list, int row, int column, std::string_view text) {
-    calls_.run([&] { controls_.list_set_cell(list, row, column, text); });
+    if (!has_column(list, column)) return;
+    calls_.run([&] {
+        if (row >= 0 && row < controls_.list_row_count(list)) controls_.list_set_cell(list, row, column, text);
+    });
 }
 
 std::string handed_off_port::list_get_cell(control list, int row, int column) {
-    return on_window([&] { return controls_.list_get_cell(list, row, column); }, std::string());
+    if (!has_column(list, column)) return {};
+    return on_window(
+        [&] {
+            return row >= 0 && row < controls_.list_row_count(list) ? controls_.list_get_cell(list, row, column)
+                                                                   : std::string();
+        },
+        std::string());
 }
 
 int handed_off_port::list_row_count(control list) {
+    if (!is(list, form::kind::list_view)) return 0;
     return on_window([&] { return controls_.list_row_count(list); }, 0);
 }
 
 int handed_off_port::list_selected_row(control list) {
+    if (!is(list, form::kind::list_view)) return -1;
     return on_window([&] { return controls_.list_selected_row(list); }, -1);
 }
 
 void handed_off_port::status_set_text(control status_bar, int part, std::string_view text) {
+    if (!is(status_bar, form::kind::status_bar) || part < 0 || part >= static_cast<int>(std::size(form::status_part_widths))) {
+        return;
+    }
     calls_.run([&] { controls_.status_set_text(status_bar, part, text); });
 }
 
 std::string handed_off_port::edit_text(control edit) {
+    if (!is(edit, form::kind::edit_box)) return {};
     return on_window([&] { return controls_.edit_text(edit); }, std::string());
 }
 
 void handed_off_port::set_edit_text(control edit, std::string_view text) {
-    calls_.run([&] { controls_.set_edit_text(edit, text); });
+    if (is(edit, form::kind::edit_box)) calls_.run([&] { controls_.set_edit_text(edit, text); });
 }
 
 void handed_off_port::set_text_colour(control edit, std::uint32_t colorref) {
-    calls_.run([&] { controls_.set_text_colour(edit, colorref); });
+    if (is(edit, form::kind::edit_box)) calls_.run([&] { controls_.set_text_colour(edit, colorref); });
 }
 
 void handed_off_port::set_visible(control which, bool visible) {
-    calls_.run([&] { controls_.set_visible(which, visible); });
+    if (static_cast<std::size_t>(which) < common::control_count) calls_.run([&] { controls_.set_visible(which, visible); });
 }
 
 int handed_off_port::selected_index(control selector) {
+    if (!is(selector, form::kind::drop_down_list)) return -1;
     return on_window([&] { return controls_.selected_index(selector); }, -1);
 }
 

@@ -32,6 +32,12 @@ bool press_list_key(common::control list, list_key key, bool repeated, keyboard_
     return true;
 }
 
+bool press_list_right(common::control list, int row, keyboard_list& view) {
+    if (!bound(list, event::right_press)) return false;
+    row >= 0 ? view.select_row(row) : view.clear_selection();
+    return raise(list, event::right_press);
+}
+
 void list_focused(common::control list, keyboard_list& view) {
     if (common::list_row_count(list) == 0 || common::list_selected_row(list) >= 0) return;
     const int row = view.current_row();

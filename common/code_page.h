@@ -41,4 +41,13 @@ void convert_utf8_to_gbk_in_place(std::string& text);
 // GBK text as UTF-8 (every GBK character has one).
 std::string convert_gbk_to_utf8(std::string_view gbk_text);
 
+// GBK text as the UTF-16 of the windows' controls, and back; empty when the
+// converters cannot be had.
+inline std::u16string utf16_from_gbk(std::string_view gbk_text) {
+    return decode_code_page(gbk_text, code_page_gbk).value_or(std::u16string());
+}
+inline std::string gbk_from_utf16(std::u16string_view units) {
+    return encode_code_page(units, code_page_gbk).value_or(std::string());
+}
+
 }  // namespace common

@@ -91,8 +91,29 @@ void paint_input(QWidget* widget) {
     widget->setAutoFillBackground(true);
 }
 
+// An edit box raises its focus events; Enter in it presses the button.
+class form_edit : public QLineEdit {
+public:
+    form_edit(control name, QWidget* parent) : QLineEdit(parent), name_(name) {
+        connect(this, &QLineEdit::returnPressed, this, [this] { press_enter(name_); });
+    }
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        app::raise(name_, event::got_focus);
+        QLineEdit::focusInEvent(event);
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        app::raise(name_, event::lost_focus);
+        QLineEdit::focusOutEvent(event);
+    }
+
+private:
+    control name_;
+};
+
 QWidget* make_edit(const form::control_form& c, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
+    auto* edit = new form_edit(c.name, parent);
     edit->setAlignment(c.has(form::centred) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
     edit->setMaxLength(edit_length_limit);
     return edit;
@@ -113,12 +134,61 @@ QWidget* make_selector(const form::control_form& c, QWidget* parent) {
     return modes;
 }
 
-// A list shows that it has the keyboard focus also while it has no rows.
-class form_list : public QTableWidget {
+// The key of a list's key press in the program's words.
+list_key list_key_of(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    if ((key.key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+        (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        return list_key::menu;
+    }
+    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
+        return list_key::enter;
+    }
+    if (key.matches(QKeySequence::Copy)) return list_key::copy;
+    return list_key::other;
+}
+
+// A list raises its mouse events and hands its keys to the program's list
+// keys; it shows that it has the keyboard focus also while it has no rows.
+class form_list : public QTableWidget, public keyboard_list {
 public:
-    using QTableWidget::QTableWidget;
+    form_list(control name, int columns, QWidget* parent) : QTableWidget(0, columns, parent), name_(name) {}
+
+    int current_row() override { return currentIndex().isValid() ? currentIndex().row() : -1; }
+    void select_row(int row) override {
+        setCurrentIndex(model()->index(row, 0));
+        selectRow(row);
+        scrollTo(model()->index(row, 0));
+    }
+    void clear_selection() override { clearSelection(); }
+    void menu_point(int row, int& x, int& y) override {
+        QPoint local(0, 0);
+        if (row >= 0) local = visualRect(model()->index(row, 0)).bottomLeft() + QPoint(3, 1);
+        const QPoint at = viewport()->mapToGlobal(local);
+        x = at.x();
+        y = at.y();
+    }
 
 protected:
+    void keyPressEvent(QKeyEvent* key) override {
+        if (!press_list_key(name_, list_key_of(*key), key->isAutoRepeat(), *this)) QTableWidget::keyPressEvent(key);
+    }
+    void mousePressEvent(QMouseEvent* mouse) override {
+        // A press selects the row under the pointer, none below the rows.
+        const QModelIndex under = indexAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::RightButton && press_list_right(name_, under.isValid() ? under.row() : -1, *this)) {
+            return;
+        }
+        if (!under.isValid()) clearSelection();
+        QTableWidget::mousePressEvent(mouse);
+    }
+    void mouseReleaseEvent(QMouseEvent* mouse) override {
+        // The list handles the release first, so the handler reads the
+        // selection the click leaves.
+        QTableWidget::mouseReleaseEvent(mouse);
+        if (mouse->button() == Qt::LeftButton) app::raise(name_, event::left_click);
+        if (mouse->button() == Qt::RightButton) app::raise(name_, event::right_click);
+    }
     void paintEvent(QPaintEvent* event) override {
         QTableWidget::paintEvent(event);
         if (!hasFocus() || rowCount() > 0) return;
@@ -128,16 +198,20 @@ protected:
     }
     void focusInEvent(QFocusEvent* event) override {
         QTableWidget::focusInEvent(event);
+        if (event->reason() != Qt::MouseFocusReason) list_focused(name_, *this);
         viewport()->update();
     }
     void focusOutEvent(QFocusEvent* event) override {
         QTableWidget::focusOutEvent(event);
         viewport()->update();
     }
+
+private:
+    control name_;
 };
 
 QWidget* make_list(const form::control_form& c, QWidget* parent) {
-    auto* list = new form_list(0, static_cast<int>(c.columns.size()), parent);
+    auto* list = new form_list(c.name, static_cast<int>(c.columns.size()), parent);
     int index = 0;
     for (const form::column& column : c.columns) {
         auto* item = new QTableWidgetItem(text(column.header));
@@ -213,42 +287,6 @@ QWidget* make_control(const form::control_form& c, QWidget* parent) {
     return nullptr;
 }
 
-// The key of a list's key press in the program's words.
-list_key list_key_of(const QKeyEvent& key) {
-    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
-    if ((key.key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
-        (key.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
-        return list_key::menu;
-    }
-    if ((key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
-        return list_key::enter;
-    }
-    if (key.matches(QKeySequence::Copy)) return list_key::copy;
-    return list_key::other;
-}
-
-class keyboard_table final : public keyboard_list {
-public:
-    explicit keyboard_table(QTableWidget* list) : list_(list) {}
-    int current_row() override { return list_->currentIndex().isValid() ? list_->currentIndex().row() : -1; }
-    void select_row(int row) override {
-        const QModelIndex index = list_->model()->index(row, 0);
-        list_->setCurrentIndex(index);
-        list_->selectRow(row);
-        list_->scrollTo(index);
-    }
-    void menu_point(int row, int& x, int& y) override {
-        QPoint local(0, 0);
-        if (row >= 0) local = list_->visualRect(list_->model()->index(row, 0)).bottomLeft() + QPoint(3, 1);
-        const QPoint at = list_->viewport()->mapToGlobal(local);
-        x = at.x();
-        y = at.y();
-    }
-
-private:
-    QTableWidget* list_;
-};
-
 }  // namespace
 
 main_window::main_window() {
@@ -316,63 +354,8 @@ void main_window::bind_events() {
     // the handler through the event queue, after the choice is processed.
     connect(findChild<QComboBox*>(name_of(control::组合框1)), &QComboBox::activated, this,
             [] { app::raise(control::组合框1, event::choice_made); }, Qt::QueuedConnection);
-    auto* button = findChild<QPushButton*>(name_of(control::按钮搜索));
-    connect(button, &QPushButton::clicked, this, [] { app::raise(control::按钮搜索, event::clicked); });
-    for (control edit : {control::编辑框1, control::编辑框2}) {
-        auto* box = findChild<QLineEdit*>(name_of(edit));
-        box->installEventFilter(this);
-        connect(box, &QLineEdit::returnPressed, this, [edit] { press_enter(edit); });
-    }
-    // The mouse reaches the lists through their viewports, the keys through
-    // the lists themselves.
-    for (control which : {control::超级列表框1, control::超级列表框2}) {
-        auto* list = findChild<QTableWidget*>(name_of(which));
-        list->viewport()->installEventFilter(this);
-        list->installEventFilter(this);
-    }
-}
-
-bool main_window::eventFilter(QObject* watched, QEvent* happened) {
-    const bool press = happened->type() == QEvent::MouseButtonPress;
-    const bool release = happened->type() == QEvent::MouseButtonRelease;
-    if (qobject_cast<QLineEdit*>(watched) != nullptr) {
-        const control edit = watched->objectName() == name_of(control::编辑框1) ? control::编辑框1 : control::编辑框2;
-        if (happened->type() == QEvent::FocusIn) app::raise(edit, event::got_focus);
-        if (happened->type() == QEvent::FocusOut) app::raise(edit, event::lost_focus);
-        return false;
-    }
-    for (control which : {control::超级列表框1, control::超级列表框2}) {
-        auto* list = findChild<QTableWidget*>(name_of(which));
-        if (list == nullptr) continue;
-        keyboard_table view(list);
-        if (watched == list && happened->type() == QEvent::KeyPress) {
-            const auto& key = *static_cast<QKeyEvent*>(happened);
-            return press_list_key(which, list_key_of(key), key.isAutoRepeat(), view);
-        }
-        if (watched == list && happened->type() == QEvent::FocusIn &&
-            static_cast<QFocusEvent*>(happened)->reason() != Qt::MouseFocusReason) {
-            list_focused(which, view);
-        }
-        auto* mouse = dynamic_cast<QMouseEvent*>(happened);
-        if (watched != list->viewport() || mouse == nullptr) continue;
-        const QModelIndex under = list->indexAt(mouse->position().toPoint());
-        // A press selects the row under the pointer, none on the empty area.
-        if (press && !under.isValid()) list->clearSelection();
-        if (press && mouse->button() == Qt::RightButton && bound(which, event::right_press)) {
-            if (under.isValid()) list->selectRow(under.row());
-            return app::raise(which, event::right_press);
-        }
-        if (release && mouse->button() == Qt::LeftButton && bound(which, event::left_click)) {
-            // The list handles the release first, so the handler reads the
-            // selection the click leaves.
-            list->viewport()->removeEventFilter(this);
-            QApplication::sendEvent(watched, happened);
-            list->viewport()->installEventFilter(this);
-            return app::raise(which, event::left_click);
-        }
-        if (release && mouse->button() == Qt::RightButton) return app::raise(which, event::right_click);
-    }
-    return false;
+    connect(findChild<QPushButton*>(name_of(control::按钮搜索)), &QPushButton::clicked, this,
+            [] { app::raise(control::按钮搜索, event::clicked); });
 }
 
 void main_window::closeEvent(QCloseEvent* event) {

@@ -16,7 +16,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* happened) override;
 
 private:
     void build_controls();

@@ -67,8 +67,7 @@ Widget* find_control(control which) {
 
 QLabel* status_part(control which, int part) {
     auto* bar = find_control<QStatusBar>(which);
-    if (bar == nullptr || part < 0) return nullptr;
-    return bar->findChild<QLabel*>(QStringLiteral("part%1").arg(part));
+    return bar != nullptr ? bar->findChild<QLabel*>(QStringLiteral("part%1").arg(part)) : nullptr;
 }
 
 // The whole of a status text as a tooltip: marked up, so that page text in
@@ -130,7 +129,8 @@ QTableWidgetItem* new_cell() {
     return item;
 }
 
-// The control operations on the bound window's widgets, on its thread.
+// The control operations on the bound window's widgets, on its thread; the
+// program's side has checked the controls, rows, columns and parts.
 class qt_controls final : public window_port {
 public:
     void list_clear(control list) override {
@@ -141,27 +141,22 @@ public:
         auto* table = find_control<QTableWidget>(list);
         if (table == nullptr) return -1;
         if (app::window_calls::serving_worker()) defer_painting(table);
-        int rows = table->rowCount();
-        int at = (position < 0 || position > rows) ? rows : position;
-        table->insertRow(at);
-        for (int column = 0; column < table->columnCount(); ++column) table->setItem(at, column, new_cell());
-        if (table->columnCount() > 0) table->item(at, 0)->setText(from_gbk(main_text));
-        return at;
+        table->insertRow(position);
+        for (int column = 0; column < table->columnCount(); ++column) table->setItem(position, column, new_cell());
+        table->item(position, 0)->setText(from_gbk(main_text));
+        return position;
     }
 
     void list_set_cell(control list, int row, int column, std::string_view text) override {
         auto* table = find_control<QTableWidget>(list);
-        if (table == nullptr || row < 0 || row >= table->rowCount() || column < 0 || column >= table->columnCount()) {
-            return;
-        }
+        if (table == nullptr) return;
         if (table->item(row, column) == nullptr) table->setItem(row, column, new_cell());
         table->item(row, column)->setText(from_gbk(text));
     }
 
     std::string list_get_cell(control list, int row, int column) override {
         auto* table = find_control<QTableWidget>(list);
-        if (table == nullptr || row < 0 || row >= table->rowCount()) return {};
-        QTableWidgetItem* item = table->item(row, column);
+        QTableWidgetItem* item = table != nullptr ? table->item(row, column) : nullptr;
         return item != nullptr ? to_gbk(item->text()) : std::string();
     }
 

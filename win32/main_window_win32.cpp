@@ -246,6 +246,11 @@ public:
         SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
         SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     }
+    void clear_selection() override {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED;
+        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    }
     void menu_point(int row, int& x, int& y) override {
         POINT at{0, 0};
         RECT header{};
@@ -334,27 +339,15 @@ LRESULT CALLBACK list_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
             // From the keyboard: opened on the key itself above.
             if (lparam == -1) return 0;
             break;
-        case WM_RBUTTONDOWN:
-            if (bound(list, event::right_press)) {
-                // On the press: the row under the pointer is selected (none
-                // on the empty area), then the menu opens.
-                LVHITTESTINFO hit{};
-                hit.pt = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
-                int row = static_cast<int>(SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-                LVITEMW item{};
-                item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-                if (row >= 0) {
-                    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-                    SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-                } else {
-                    item.stateMask = LVIS_SELECTED;
-                    SendMessageW(hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-                }
-                SetFocus(hwnd);
-                raise(list, event::right_press);
-                return 0;
-            }
+        case WM_RBUTTONDOWN: {
+            LVHITTESTINFO hit{};
+            hit.pt = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+            const int row = static_cast<int>(SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            keyboard_view view(hwnd);
+            SetFocus(hwnd);
+            if (press_list_right(list, row, view)) return 0;
             break;
+        }
         default: break;
     }
     return DefSubclassProc(hwnd, message, wparam, lparam);

@@ -23,14 +23,12 @@
 namespace common {
 
 std::wstring wide_from_gbk(std::string_view text) {
-    auto units = decode_code_page(text, code_page_gbk);
-    if (!units) return {};
-    return std::wstring(units->begin(), units->end());
+    const std::u16string units = utf16_from_gbk(text);
+    return {units.begin(), units.end()};
 }
 
 std::string gbk_from_wide(std::wstring_view text) {
-    std::u16string_view units(reinterpret_cast<const char16_t*>(text.data()), text.size());
-    return encode_code_page(units, code_page_gbk).value_or(std::string());
+    return gbk_from_utf16({reinterpret_cast<const char16_t*>(text.data()), text.size()});
 }
 
 namespace {
@@ -85,21 +83,7 @@ HWND make_call_sink() {
                            nullptr);
 }
 
-HWND control_window(control which) {
-    auto index = static_cast<std::size_t>(which);
-    return index < window.controls.size() ? window.controls[index] : nullptr;
-}
-
-bool is_list(HWND hwnd) {
-    return hwnd != nullptr && (hwnd == control_window(control::超级列表框1) || hwnd == control_window(control::超级列表框2));
-}
-
-int list_rows(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-int header_columns(HWND list) {
-    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    return header != nullptr ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-}
+HWND control_window(control which) { return window.controls[static_cast<std::size_t>(which)]; }
 
 std::wstring window_text(HWND hwnd) {
     int length = GetWindowTextLengthW(hwnd);
@@ -190,21 +174,20 @@ bool store_clipboard_text(std::string_view text) {
     }
     if (!opened) return false;
     EmptyClipboard();
-    bool stored = false;
-    if (HGLOBAL unicode = global_copy(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t))) {
-        stored = SetClipboardData(CF_UNICODETEXT, unicode) != nullptr;
-        if (!stored) GlobalFree(unicode);
-    }
-    if (HGLOBAL narrow = global_copy(ansi.c_str(), ansi.size() + 1)) {
-        if (SetClipboardData(CF_TEXT, narrow) == nullptr) {
-            GlobalFree(narrow);
-            stored = false;
-        }
-    } else {
-        stored = false;
-    }
-    if (HGLOBAL locale = global_copy(&chinese, sizeof chinese)) {
-        if (SetClipboardData(CF_LOCALE, locale) == nullptr) GlobalFree(locale);
+    // The copy counts as made when both texts are on the clipboard.
+    const struct {
+        UINT format;
+        const void* bytes;
+        std::size_t size;
+    } formats[] = {{CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t)},
+                   {CF_TEXT, ansi.c_str(), ansi.size() + 1},
+                   {CF_LOCALE, &chinese, sizeof chinese}};
+    bool stored = true;
+    for (const auto& f : formats) {
+        HGLOBAL memory = global_copy(f.bytes, f.size);
+        const bool set = memory != nullptr && SetClipboardData(f.format, memory) != nullptr;
+        if (!set && memory != nullptr) GlobalFree(memory);
+        if (!set && f.format != CF_LOCALE) stored = false;
     }
     CloseClipboard();
     return stored;
@@ -226,60 +209,44 @@ std::string cell_text(HWND list, int row, int column) {
     }
 }
 
-bool holds_cell(HWND list, int row, int column) {
-    return is_list(list) && row >= 0 && row < list_rows(list) && column >= 0 && column < header_columns(list);
-}
-
-// The control operations on the bound window's controls, on its thread.
+// The control operations on the bound window's controls, on its thread; the
+// program's side has checked the controls, rows, columns and parts.
 class win32_controls final : public window_port {
 public:
-    void list_clear(control list) override {
-        if (HWND hwnd = control_window(list)) SendMessageW(hwnd, LVM_DELETEALLITEMS, 0, 0);
-    }
+    void list_clear(control list) override { SendMessageW(control_window(list), LVM_DELETEALLITEMS, 0, 0); }
 
     int list_insert_row(control list, int position, std::string_view main_text) override {
-        HWND hwnd = control_window(list);
-        if (!is_list(hwnd)) return -1;
-        int rows = list_rows(hwnd);
         std::wstring text = wide_from_gbk(main_text);
         LVITEMW item{};
         item.mask = LVIF_TEXT;
-        item.iItem = (position < 0 || position > rows) ? rows : position;
+        item.iItem = position;
         item.pszText = text.data();
-        return static_cast<int>(SendMessageW(hwnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        return static_cast<int>(SendMessageW(control_window(list), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     }
 
     void list_set_cell(control list, int row, int column, std::string_view text) override {
-        HWND hwnd = control_window(list);
-        if (!holds_cell(hwnd, row, column)) return;
         std::wstring wide = wide_from_gbk(text);
         LVITEMW item{};
         item.iSubItem = column;
         item.pszText = wide.data();
-        SendMessageW(hwnd, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(control_window(list), LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
 
     std::string list_get_cell(control list, int row, int column) override {
-        HWND hwnd = control_window(list);
-        return holds_cell(hwnd, row, column) ? cell_text(hwnd, row, column) : std::string();
+        return cell_text(control_window(list), row, column);
     }
 
     int list_row_count(control list) override {
-        HWND hwnd = control_window(list);
-        return is_list(hwnd) ? list_rows(hwnd) : 0;
+        return static_cast<int>(SendMessageW(control_window(list), LVM_GETITEMCOUNT, 0, 0));
     }
 
     int list_selected_row(control list) override {
-        HWND hwnd = control_window(list);
-        if (!is_list(hwnd)) return -1;
-        return static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        return static_cast<int>(
+            SendMessageW(control_window(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     }
 
     void status_set_text(control status_bar, int part, std::string_view text) override {
         HWND hwnd = control_window(status_bar);
-        if (hwnd == nullptr || status_bar != control::状态条1 || part < 0) return;
-        int parts = static_cast<int>(SendMessageW(hwnd, SB_GETPARTS, 0, 0));
-        if (part >= parts) return;
         // The part keeps its border style (the high word of the length).
         auto style = static_cast<WPARAM>(HIWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0)));
         // A text wider than its part is shortened in the middle, keeping the
@@ -290,30 +257,23 @@ public:
         SendMessageW(hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide.c_str()));
     }
 
-    std::string edit_text(control edit) override {
-        HWND hwnd = control_window(edit);
-        return hwnd != nullptr ? gbk_from_wide(window_text(hwnd)) : std::string();
-    }
+    std::string edit_text(control edit) override { return gbk_from_wide(window_text(control_window(edit))); }
 
     void set_edit_text(control edit, std::string_view text) override {
-        if (HWND hwnd = control_window(edit)) SetWindowTextW(hwnd, wide_from_gbk(text).c_str());
+        SetWindowTextW(control_window(edit), wide_from_gbk(text).c_str());
     }
 
     void set_text_colour(control edit, std::uint32_t colorref) override {
-        HWND hwnd = control_window(edit);
-        if (hwnd == nullptr) return;
-        text_colours[hwnd] = static_cast<COLORREF>(colorref);
-        InvalidateRect(hwnd, nullptr, TRUE);
+        text_colours[control_window(edit)] = static_cast<COLORREF>(colorref);
+        InvalidateRect(control_window(edit), nullptr, TRUE);
     }
 
     void set_visible(control which, bool visible) override {
-        if (HWND hwnd = control_window(which)) ShowWindow(hwnd, visible ? SW_SHOW : SW_HIDE);
+        ShowWindow(control_window(which), visible ? SW_SHOW : SW_HIDE);
     }
 
     int selected_index(control selector) override {
-        HWND hwnd = control_window(selector);
-        int index = hwnd != nullptr ? static_cast<int>(SendMessageW(hwnd, CB_GETCURSEL, 0, 0)) : -1;
-        return index < 0 ? -1 : index;
+        return std::max(-1, static_cast<int>(SendMessageW(control_window(selector), CB_GETCURSEL, 0, 0)));
     }
 
     void popup_menu(popup menu, std::optional<int> x, std::optional<int> y) override {

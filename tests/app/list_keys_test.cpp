@@ -55,11 +55,13 @@ struct recording_port final : common::window_port {
 struct recording_list final : app::keyboard_list {
     int current = -1;
     int selected = 0;
+    bool cleared = false;
     int current_row() override { return current; }
     void select_row(int row) override {
         ++selected;
         current = row;
     }
+    void clear_selection() override { cleared = true; }
     void menu_point(int row, int& x, int& y) override {
         x = 100 + row;
         y = 200;
@@ -99,6 +101,32 @@ TEST(list_keys, each_key_runs_the_handler_of_its_list_once) {
         EXPECT_EQ(taken, r.taken) << what;
         EXPECT_EQ(view.selected, r.selects) << what;
         EXPECT_EQ(port.seen, r.seen) << what;
+    }
+}
+
+TEST(list_keys, a_right_press_opens_the_address_menu_on_the_row_under_the_pointer) {
+    struct row {
+        control list;
+        int under;
+        bool taken, cleared;
+        int now_current;
+        std::vector<std::string> seen;
+    };
+    const row table[] = {
+        {control::超级列表框1, 2, true, false, 2, {"save menu at -1,-1"}},
+        {control::超级列表框1, -1, true, true, -1, {"save menu at -1,-1"}},  // below the rows: nothing chosen
+        {control::超级列表框2, 1, false, false, -1, {}},                     // the hits' menu opens on the release
+    };
+    for (const row& r : table) {
+        recording_port port;
+        common::install_window_port(&port);
+        recording_list view;
+        const bool taken = app::press_list_right(r.list, r.under, view);
+        common::install_window_port(nullptr);
+        EXPECT_EQ(taken, r.taken) << common::control_name(r.list) << " over " << r.under;
+        EXPECT_EQ(view.cleared, r.cleared);
+        EXPECT_EQ(view.current, r.now_current);
+        EXPECT_EQ(port.seen, r.seen);
     }
 }
 
