@@ -1,5 +1,6 @@
 #include "app/handed_off_port.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "app/form.h"
@@ -7,9 +8,6 @@
 namespace app {
 namespace {
 
-// The operations are asked of the window's own port only for a control of
-// the kind they act on, and for rows, columns and parts it has: a window's
-// port need not check its arguments.
 bool is(control which, form::kind type) {
     return static_cast<std::size_t>(which) < common::control_count && form::of(which).type == type;
 }
@@ -82,7 +80,11 @@ void handed_off_port::status_set_text(control status_bar, int part, std::string_
     if (!is(status_bar, form::kind::status_bar) || part < 0 || part >= static_cast<int>(std::size(form::status_part_widths))) {
         return;
     }
-    calls_.run([&] { controls_.status_set_text(status_bar, part, text); });
+    // A tab would jump to a column in a status part; page text in a status
+    // text is shown as it stands, a tab as a space (never part of a GBK pair).
+    std::string shown(text);
+    std::replace(shown.begin(), shown.end(), '\t', ' ');
+    calls_.run([&] { controls_.status_set_text(status_bar, part, shown); });
 }
 
 std::string handed_off_port::edit_text(control edit) {

@@ -30,7 +30,10 @@ int message_box_escape(int style);
 // no stop is requested, else they return empty values. A message box is
 // asked of `on_thread` only while a window is bound and the test hook gives
 // no answer; the busy pointer, message boxes and the clipboard work without
-// a bound window too.
+// a bound window too. `on_thread` is asked only for a control of the kind an
+// operation acts on and for rows, columns and status parts it has (a row
+// to insert at is within the rows or at the end), and gets status texts
+// with tabs made spaces: it need not check its arguments.
 class handed_off_port final : public common::window_port {
 public:
     handed_off_port(common::window_port& on_thread, window_calls& calls) : controls_(on_thread), calls_(calls) {}

@@ -93,16 +93,6 @@ std::wstring window_text(HWND hwnd) {
     return text;
 }
 
-// A status part draws a tab as a jump to a centred or right-aligned column;
-// status texts can carry page text, which is shown as it is.
-std::wstring plain_status_text(std::string_view text) {
-    std::wstring wide = wide_from_gbk(text);
-    for (wchar_t& c : wide) {
-        if (c == L'\t') c = L' ';
-    }
-    return wide;
-}
-
 // `text` as it fits part `part` of the status bar, in the bar's font.
 std::wstring shown_in_part(HWND bar, int part, const std::wstring& text) {
     RECT box{};
@@ -251,7 +241,7 @@ public:
         auto style = static_cast<WPARAM>(HIWORD(SendMessageW(hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0)));
         // A text wider than its part is shortened in the middle, keeping the
         // folder and name a save ends with; the tooltip carries all of it.
-        std::wstring wide = plain_status_text(text);
+        std::wstring wide = wide_from_gbk(text);
         std::wstring shown = shown_in_part(hwnd, part, wide);
         SendMessageW(hwnd, SB_SETTEXTW, static_cast<WPARAM>(part) | style, reinterpret_cast<LPARAM>(shown.c_str()));
         SendMessageW(hwnd, SB_SETTIPTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(wide.c_str()));
